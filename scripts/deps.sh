@@ -2,7 +2,7 @@
 # Installs what a fresh Debian 12 machine lacks to build, test and run Kolvar B2B.
 set -euo pipefail
 PKGS=(cmake ninja-build g++ pkg-config
-      qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-httpserver-dev libqt6websockets6-dev
+      qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-httpserver-dev libqt6websockets6-dev libcpp-httplib-dev
       libgl1-mesa-dev libsodium-dev libxlsxwriter-dev
       postgresql xvfb xauth poppler-utils unzip fonts-dejavu-core)
 missing=()
