@@ -15,6 +15,7 @@ class JsonWriter;
 class TransferObject
 {
 public:
+    TransferObject() = default;
     virtual ~TransferObject() = default;
 
     // "baglantiu.TSonucBilgisi", "mobilstokunit.TAcilisEkran", ...
@@ -30,6 +31,9 @@ public:
     virtual std::unique_ptr<TransferObject> clone() const = 0;
 
 protected:
+    TransferObject(const TransferObject &) = default;
+    TransferObject &operator=(const TransferObject &) = default;
+
     virtual void writeFields(JsonWriter &out, int &nextId) const = 0;
 };
 
