@@ -65,8 +65,8 @@ public:
     // Typed access. Getters on a null cell answer 0, "", invalid date.
     QString string(int row, int col) const;
     QStringView stringView(int row, int col) const; // valid until the table changes
-    qint64 integer(int row, int col) const;          // Int32, Int64, Bool (0/1)
-    double real(int row, int col) const;             // Double; integers converted
+    qint64 integer(int row, int col) const;         // Int32, Int64, Bool (0/1)
+    double real(int row, int col) const;            // Double; integers converted
     bool boolean(int row, int col) const;
     QDate date(int row, int col) const;
     QDateTime dateTime(int row, int col) const;
