@@ -43,7 +43,9 @@ ThreadConnections &threadConnections()
 
 QString connectionName(quint64 serial)
 {
-    return QStringLiteral("kolvar-%1-%2").arg(serial).arg(reinterpret_cast<quintptr>(QThread::currentThreadId()), 0, 16);
+    return QStringLiteral("kolvar-%1-%2")
+        .arg(serial)
+        .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()), 0, 16);
 }
 
 } // namespace
@@ -79,8 +81,9 @@ QSqlDatabase Database::connection() const
             return db;
     }
     const QString name = connectionName(m_serial);
-    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                   : QSqlDatabase::addDatabase(QLatin1String(m_dialect.qtDriver()), name);
+    QSqlDatabase db = QSqlDatabase::contains(name)
+                          ? QSqlDatabase::database(name, false)
+                          : QSqlDatabase::addDatabase(QLatin1String(m_dialect.qtDriver()), name);
     mine.names.insert(m_serial, name);
     if (m_dialect.isSqlite()) {
         db.setDatabaseName(m_url.path);

@@ -13,8 +13,8 @@ struct DatabaseUrl {
     enum class Kind { Sqlite, Postgres };
 
     Kind kind = Kind::Sqlite;
-    QString path;     // SQLite file
-    QString user;     // PostgreSQL
+    QString path; // SQLite file
+    QString user; // PostgreSQL
     QString password;
     QString host;
     int port = 5432;

@@ -166,7 +166,8 @@ const char *const kSchemaV1[] = {
     // -- statement movements. evrak: 'FATURA', 'TAHSILAT', 'SANALPOS',
     //    'DEVIR', 'IADE'; belge: faturalar.idno / tahsilatlar.idno
     "CREATE TABLE ekstre (idno {ID}, carino BIGINT NOT NULL REFERENCES cariler(carino), "
-    "tarih TEXT NOT NULL, vade TEXT NOT NULL DEFAULT '', evrak TEXT NOT NULL, evrakno TEXT NOT NULL DEFAULT '', "
+    "tarih TEXT NOT NULL, vade TEXT NOT NULL DEFAULT '', evrak TEXT NOT NULL, evrakno TEXT NOT NULL DEFAULT "
+    "'', "
     "turadi TEXT NOT NULL DEFAULT '', aciklama TEXT NOT NULL DEFAULT '', borc {REAL} NOT NULL DEFAULT 0, "
     "alacak {REAL} NOT NULL DEFAULT 0, belge BIGINT, kur TEXT NOT NULL DEFAULT 'TL')",
     "CREATE INDEX ekstre_cari ON ekstre(carino, tarih)",
@@ -189,12 +190,15 @@ const char *const kSchemaV1[] = {
     "gonderim BIGINT NOT NULL DEFAULT 0, deneme INTEGER NOT NULL DEFAULT 0, hata TEXT NOT NULL DEFAULT '')",
     "CREATE INDEX mail_kutusu_bekleyen ON mail_kutusu(gonderildi)",
     // -- account / password-change requests; the wished password only as a hash
-    "CREATE TABLE hesap_istekleri (sirano {ID}, olusturma BIGINT NOT NULL, bilgisayarid TEXT NOT NULL DEFAULT '', "
+    "CREATE TABLE hesap_istekleri (sirano {ID}, olusturma BIGINT NOT NULL, bilgisayarid TEXT NOT NULL "
+    "DEFAULT '', "
     "baslik TEXT NOT NULL DEFAULT '', konu TEXT NOT NULL DEFAULT '', firmaadi TEXT NOT NULL DEFAULT '', "
     "adres1 TEXT NOT NULL DEFAULT '', adres2 TEXT NOT NULL DEFAULT '', ilce TEXT NOT NULL DEFAULT '', "
     "sehir TEXT NOT NULL DEFAULT '', telefon TEXT NOT NULL DEFAULT '', fax TEXT NOT NULL DEFAULT '', "
-    "vergidairesi TEXT NOT NULL DEFAULT '', vergino TEXT NOT NULL DEFAULT '', yetkili TEXT NOT NULL DEFAULT '', "
-    "kullaniciadi TEXT NOT NULL DEFAULT '', sifre_hash TEXT NOT NULL DEFAULT '', mail TEXT NOT NULL DEFAULT '', "
+    "vergidairesi TEXT NOT NULL DEFAULT '', vergino TEXT NOT NULL DEFAULT '', yetkili TEXT NOT NULL DEFAULT "
+    "'', "
+    "kullaniciadi TEXT NOT NULL DEFAULT '', sifre_hash TEXT NOT NULL DEFAULT '', mail TEXT NOT NULL DEFAULT "
+    "'', "
     "kargoambar TEXT NOT NULL DEFAULT '', carino BIGINT, durum INTEGER NOT NULL DEFAULT 0)",
 
     // -- results of calls that must not run twice (key chosen by the body)
@@ -222,6 +226,15 @@ const QList<Step> &steps()
              for (const QString &sql : db.dialect().searchIndexDdl())
                  execSql(db, sql);
              Query(db, QStringLiteral("INSERT INTO ayarlar (anahtar, deger) VALUES ('version', '7')")).exec();
+         }},
+        // Version 2: an order line's first price (kept when a representative
+        // changes the price) and a carrier's notice text.
+        {2,
+         [](const Database &db) {
+             execSql(db, db.dialect().ddl(QStringLiteral(
+                             "ALTER TABLE siparis_satirlari ADD COLUMN ilkfiyat {REAL} NOT NULL DEFAULT 0")));
+             execSql(db, QStringLiteral("UPDATE siparis_satirlari SET ilkfiyat = birimfiyat"));
+             execSql(db, QStringLiteral("ALTER TABLE kargolar ADD COLUMN uyari TEXT NOT NULL DEFAULT ''"));
          }},
     };
     return list;
