@@ -1,9 +1,12 @@
 #pragma once
 
-#include <table.h>
+#include <wire/table.h>
 
 #include <QObject>
 #include <QVariant>
+
+#include <memory>
+#include <stdexcept>
 
 namespace kolvar {
 
@@ -31,17 +34,21 @@ public:
     explicit ClientDataSet(QObject *parent = nullptr);
     ~ClientDataSet() override;
 
-    bool isActive() const;   // has a structure (was given data)
-    void close();            // drops structure and rows
-    void assignData(Table packet);     // data packet: becomes the whole content
-    void copyReader(const Table &reader); // reader: columns from the reader, rows appended
-    void emptyDataSet();     // keeps fields, drops rows
+    bool isActive() const;         // has a structure (was given data)
+    void close();                  // drops structure and rows
+    void assignData(Table packet); // data packet: becomes the whole content
+    // Reader: the fields become the reader's columns, then its rows are
+    // appended one by one. Earlier content goes, so a reload never doubles rows.
+    void copyReader(const Table &reader);
+    void emptyDataSet(); // keeps fields, drops rows
     const Table &table() const;
 
     int recordCount() const;
     bool isEmpty() const;
 
-    // Cursor. recNo() is 0-based; -1 when empty.
+    // Cursor. recNo() is 0-based; -1 when empty. Moving the cursor posts a
+    // pending edit first. eof() is true on an empty dataset, after last() and
+    // after next() on the last record; bof() likewise at the start.
     void first();
     void last();
     void next();
@@ -66,9 +73,10 @@ public:
     void setFieldValue(QStringView name, const QVariant &value); // only in edit or insert state
     void post();
     void cancel();
-    void append();       // new empty record at the end, in insert state
-    void deleteRecord(); // removes the current record
-    bool isEditing() const;
+    void append();            // new empty record at the end, in insert state (cancel removes it)
+    void deleteRecord();      // removes the current record
+    bool isEditing() const;   // edit or insert state
+    bool isInserting() const; // insert state
 
     // Notifications to views; nested calls count.
     void disableControls();
@@ -76,8 +84,8 @@ public:
     bool controlsDisabled() const;
 
 Q_SIGNALS:
-    void dataReset();                 // structure or whole content changed
-    void rowChanged(int row);         // one record's values changed (post)
+    void dataReset();         // structure or whole content changed
+    void rowChanged(int row); // one record's values changed (post)
     void rowsInserted(int first, int last);
     void rowsRemoved(int first, int last);
     void currentChanged(int row);
