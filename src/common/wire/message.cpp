@@ -249,66 +249,36 @@ DecodedRequest decodeRequest(QByteArrayView json)
     std::optional<JsonReader> params;
     Token t;
     while ((t = in.next()) == Token::Key) {
+        // Look at the member's value through a copy, then step over it: a
+        // value of the wrong kind is a wrong request, not a malformed one.
+        JsonReader value = in;
+        const Token v = value.next();
+        auto wrong = [&](const char *message) {
+            if (problem.isEmpty())
+                problem = QLatin1StringView(message);
+        };
         if (in.stringEquals(QLatin1StringView("id"))) {
-            t = in.next();
-            if (t == Token::Integer)
-                result.id = in.integer();
-            else if (t == Token::Error)
-                return malformed(in);
-            else if (problem.isEmpty())
-                problem = QStringLiteral("\"id\" must be an integer");
-            if (t == Token::BeginArray || t == Token::BeginObject) {
-                // step over the rest of the wrong value
-                int level = in.depth();
-                while (in.depth() >= level) {
-                    if (in.next() == Token::Error)
-                        return malformed(in);
-                }
-            }
+            if (v == Token::Integer)
+                result.id = value.integer();
+            else
+                wrong("\"id\" must be an integer");
         } else if (in.stringEquals(QLatin1StringView("method"))) {
-            haveMethod = true;
-            t = in.next();
-            if (t == Token::String)
-                methodName = in.string();
-            else if (t == Token::Error)
-                return malformed(in);
-            else {
-                haveMethod = false;
-                if (problem.isEmpty())
-                    problem = QStringLiteral("\"method\" must be a string");
-                if (t == Token::BeginArray || t == Token::BeginObject) {
-                    int level = in.depth();
-                    while (in.depth() >= level) {
-                        if (in.next() == Token::Error)
-                            return malformed(in);
-                    }
-                }
-            }
+            haveMethod = v == Token::String;
+            if (haveMethod)
+                methodName = value.string();
+            else
+                wrong("\"method\" must be a string");
         } else if (in.stringEquals(QLatin1StringView("session"))) {
-            t = in.next();
-            if (t == Token::String)
-                session = in.string();
-            else if (t == Token::Error)
-                return malformed(in);
-            else if (t != Token::Null) {
-                if (problem.isEmpty())
-                    problem = QStringLiteral("\"session\" must be a string");
-                if (t == Token::BeginArray || t == Token::BeginObject) {
-                    int level = in.depth();
-                    while (in.depth() >= level) {
-                        if (in.next() == Token::Error)
-                            return malformed(in);
-                    }
-                }
-            }
+            if (v == Token::String)
+                session = value.string();
+            else if (v != Token::Null)
+                wrong("\"session\" must be a string");
         } else if (in.stringEquals(QLatin1StringView("params"))) {
             haveParams = true;
             params = in;
-            if (!in.skipValue())
-                return malformed(in);
-        } else if (!in.skipValue()) {
-            return malformed(in);
         }
+        if (!in.skipValue())
+            return malformed(in);
     }
     if (t != Token::EndObject || in.next() != Token::End)
         return malformed(in);
