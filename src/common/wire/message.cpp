@@ -407,15 +407,14 @@ QByteArray encodeError(std::optional<qint64> id, const QString &errorClass, cons
 std::optional<Response> decodeResponse(const MethodDef &method, QByteArrayView json, QString *error)
 {
     JsonReader in(json);
+    // message empty: the reader's own error says what is wrong.
     auto fail = [&](const QString &message) -> std::optional<Response> {
-        if (!message.isEmpty())
-            in.setError(message);
         if (error)
-            *error = in.hasError() ? in.errorString() : message;
+            *error = message.isEmpty() ? in.errorString() : message;
         return std::nullopt;
     };
     if (in.next() != Token::BeginObject)
-        return fail(QStringLiteral("a response must be a JSON object"));
+        return fail(in.hasError() ? QString() : QStringLiteral("a response must be a JSON object"));
 
     Response response;
     bool haveId = false, haveResult = false;
