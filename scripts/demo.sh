@@ -1,10 +1,92 @@
 #!/usr/bin/env bash
-# One command from a fresh Debian 12 machine to a running demo.
+# One command from a fresh Debian 12 machine to a running demo: builds, makes
+# a demo database, registers this computer for a demo user, starts the
+# application server with its web pages and opens the client.
+#
+#   scripts/demo.sh              sign in as the dealer BAYI
+#   scripts/demo.sh --temsilci   sign in as the sales representative TEMSILCI
+#   scripts/demo.sh --fresh      throw the demo database away first
+#
+# Without a display the server keeps running and the script says how to
+# start the client under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+ROOT=$PWD
+
+USER_NAME=BAYI
+FRESH=0
+for arg in "$@"; do
+  case "$arg" in
+    --temsilci) USER_NAME=TEMSILCI ;;
+    --fresh) FRESH=1 ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    *) echo "unknown option: $arg" >&2; exit 2 ;;
+  esac
+done
+
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j"$(nproc)"
-echo "The demo database, users and client arrive with the application server and"
-echo "sign-in work; for now this starts the application server alone on port 9090."
-exec build/bin/kolvar-server serve --port 9090
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_BUILD_TESTS=OFF -DKOLVAR_BUILD_BENCH=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target kolvar-server kolvar-client kolvar-machine-id
+
+DEMO_DIR=$ROOT/build/demo
+DB_FILE=$DEMO_DIR/kolvar-demo.db
+DB="sqlite://$DB_FILE"
+SERVER=$ROOT/build/bin/kolvar-server
+mkdir -p "$DEMO_DIR"
+[ "$FRESH" -eq 1 ] && rm -f "$DB_FILE"
+
+if [ ! -f "$DB_FILE" ]; then
+  echo "Creating the demo database $DB_FILE"
+  "$SERVER" init --db "$DB"
+  "$SERVER" seed-demo --db "$DB"
+else
+  "$SERVER" init --db "$DB" >/dev/null
+fi
+
+MACHINE_ID=$("$ROOT/build/bin/kolvar-machine-id")
+echo "This computer's identifier: $MACHINE_ID"
+"$SERVER" register-machine --db "$DB" --machine-id "$MACHINE_ID" --user "$USER_NAME"
+
+if ss -ltn 2>/dev/null | grep -qE ':(9090|8080)\b'; then
+  echo "Port 9090 or 8080 is already in use; stop the other server first." >&2
+  exit 1
+fi
+"$SERVER" serve --db "$DB" --port 9090 --web-port 8080 >"$DEMO_DIR/server.log" 2>&1 &
+SERVER_PID=$!
+trap 'kill "$SERVER_PID" 2>/dev/null || true' EXIT
+for _ in $(seq 1 50); do
+  ss -ltn 2>/dev/null | grep -qE ':9090\b' && break
+  kill -0 "$SERVER_PID" 2>/dev/null || { cat "$DEMO_DIR/server.log" >&2; exit 1; }
+  sleep 0.2
+done
+
+cat <<TEXT
+
+Kolvar Otomotiv B2B demo
+  application server  localhost:9090   (log: $DEMO_DIR/server.log)
+  web pages           http://localhost:8080/
+  this computer signs in as $USER_NAME
+
+  user        password  kind
+  BAYI        1234      dealer (scripts/demo.sh)
+  TEMSILCI    1234      sales representative (scripts/demo.sh --temsilci)
+
+The login window shows the user registered for this computer; type its
+name and password (letters are turned into capitals as you type).
+TEXT
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat <<TEXT
+
+No display here. The server keeps running (Ctrl+C stops it). To see the
+client on a virtual display, in another terminal:
+  Xvfb :99 -screen 0 1600x1000x24 &
+  DISPLAY=:99 $ROOT/build/bin/kolvar-client
+and look at it with a VNC server on :99, or take a picture of it with
+  scripts/screenshot.sh
+TEXT
+  wait "$SERVER_PID"
+  exit 0
+fi
+
+"$ROOT/build/bin/kolvar-client" || true
