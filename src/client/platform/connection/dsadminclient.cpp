@@ -19,13 +19,6 @@ void DSServerMethodCommand::execute(QList<WireValue> inputs)
     inputs.clear();
     if (response.isError)
         throw ServerError(response.errorClass, response.errorMessage);
-    const int expected = m_method.outputCount() + (m_method.result == ValueKind::None ? 0 : 1);
-    if (response.results.size() != expected)
-        throw ConnectionError(QStringLiteral("%1: sunucu %2 sonuç yerine %3 sonuç gönderdi")
-                                  .arg(text())
-                                  .arg(expected)
-                                  .arg(response.results.size())
-                                  .toStdString());
     m_results = std::move(response.results);
 }
 

@@ -143,6 +143,12 @@ Response DSConnection::call(const MethodDef &method, const QList<WireValue> &inp
         fail(QStringLiteral("Sunucunun cevabı okunamadı: %1").arg(error));
     if (!response->isError && response->id != id)
         fail(QStringLiteral("Sunucunun cevabı başka bir isteğe ait"));
+    const int expected = method.outputCount() + (method.result == ValueKind::None ? 0 : 1);
+    if (!response->isError && response->results.size() != expected)
+        fail(QStringLiteral("%1: sunucu %2 sonuç yerine %3 sonuç gönderdi")
+                 .arg(method.commandText())
+                 .arg(expected)
+                 .arg(response->results.size()));
     if (!response->session.isEmpty())
         setSessionToken(response->session);
     return std::move(*response);

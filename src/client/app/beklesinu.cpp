@@ -1,0 +1,70 @@
+#include "beklesinu.h"
+
+#include <server/baglanti.h>
+
+#include <platform/dialogs/mesajver.h>
+
+#include <QThread>
+
+namespace kolvar {
+
+TAwait::TAwait(std::function<void()> async) : FAsync(std::move(async)) {}
+
+void TAwait::Await(std::function<void()> ui)
+{
+    runInBackground(FAsync, std::move(ui));
+}
+
+std::shared_ptr<IAwait> Async(std::function<void()> proc)
+{
+    return std::make_shared<TAwait>(std::move(proc));
+}
+
+void BaglantiHatasiGoster()
+{
+    MesajVer(kBaglantiKurulamiyor, 1, {MsgButton::OK}, MsgButton::OK);
+}
+
+SekmeYukleyici::SekmeYukleyici(QObject *parent) : QObject(parent) {}
+
+bool SekmeYukleyici::start()
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (m_running)
+        return false;
+    m_running = true;
+
+    // Shared by both procedures; lives until the later of them has run.
+    struct Durum {
+        bool hata = false;
+    };
+    auto durum = std::make_shared<Durum>();
+
+    if (m_busy)
+        m_busy->show();
+    if (m_prepare)
+        m_prepare();
+
+    QPointer<SekmeYukleyici> self(this);
+    Async([durum, loader = m_loader] {
+        if (loader)
+            durum->hata = loader();
+    })->Await([self, durum] {
+        if (!self)
+            return; // the window went away meanwhile
+        Q_ASSERT(QThread::currentThread() == self->thread());
+        self->m_running = false;
+        if (self->m_restore)
+            self->m_restore();
+        if (self->m_busy)
+            self->m_busy->hide();
+        if (self->m_finish)
+            self->m_finish(durum->hata);
+        if (durum->hata)
+            BaglantiHatasiGoster();
+        Q_EMIT self->finished(durum->hata);
+    });
+    return true;
+}
+
+} // namespace kolvar
