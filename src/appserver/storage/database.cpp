@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSqlError>
 #include <QThread>
+#include <QThreadStorage>
 
 #include <atomic>
 
@@ -35,10 +36,15 @@ struct ThreadConnections {
     }
 };
 
+// QThreadStorage (rather than thread_local) so that a QThread's connections
+// are gone by the time wait() on it returns.
+QThreadStorage<ThreadConnections *> g_threadConnections;
+
 ThreadConnections &threadConnections()
 {
-    thread_local ThreadConnections connections;
-    return connections;
+    if (!g_threadConnections.hasLocalData())
+        g_threadConnections.setLocalData(new ThreadConnections);
+    return *g_threadConnections.localData();
 }
 
 QString connectionName(quint64 serial)

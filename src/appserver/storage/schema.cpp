@@ -89,8 +89,7 @@ const char *const kSchemaV1[] = {
     // -- delivery kinds, cargo kinds, carriers (kargolar.cins = kargo_cinsleri.id)
     "CREATE TABLE teslim_cinsleri (id INTEGER PRIMARY KEY, adi TEXT NOT NULL)",
     "CREATE TABLE kargo_cinsleri (id INTEGER PRIMARY KEY, adi TEXT NOT NULL)",
-    "CREATE TABLE kargolar (id INTEGER PRIMARY KEY, adi TEXT NOT NULL, cins INTEGER NOT NULL DEFAULT 0, "
-    "uyari TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE kargolar (id INTEGER PRIMARY KEY, adi TEXT NOT NULL, cins INTEGER NOT NULL DEFAULT 0)",
 
     // -- basket lines; sec = selection flag
     "CREATE TABLE sepet (sirano {ID}, carino BIGINT NOT NULL REFERENCES cariler(carino), "
