@@ -33,6 +33,7 @@ class TestWebHost : public QObject
     std::unique_ptr<WebHost> m_host;
     QString m_pgSchema;
     qint64 m_carino = 0;
+    int m_dbCount = 0;
 
     void startHost(WebHostOptions options = {})
     {
@@ -57,8 +58,7 @@ private Q_SLOTS:
         QFETCH_GLOBAL(QString, backend);
         QString url;
         if (backend == u"sqlite") {
-            url = QStringLiteral("sqlite:") +
-                  m_dir.filePath(QStringLiteral("web-%1.db").arg(QTest::currentTestFunction()));
+            url = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("web-%1.db").arg(++m_dbCount));
         } else {
             const QString pg = qEnvironmentVariable("KOLVAR_TEST_PG_URL");
             if (pg.isEmpty()) {

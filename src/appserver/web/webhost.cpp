@@ -231,15 +231,17 @@ void WebHost::Private::requestFormPost(const httplib::Request &req, httplib::Res
     for (const auto &kv : values) {
         columns += QStringLiteral(", ") + kv.first;
         marks += QStringLiteral(", ?");
-        binds << kv.second;
+        binds << (kv.second.isNull() ? QString(QLatin1StringView("")) : kv.second); // columns are NOT NULL
     }
     Transaction tx(db);
-    Query q(
-        db,
-        QStringLiteral("INSERT INTO hesap_istekleri (%1) VALUES (%2) RETURNING sirano").arg(columns, marks));
-    for (const auto &b : binds)
-        q.bind(b);
-    const int no = q.exec().scalar().toInt();
+    int no = 0;
+    {
+        Query q(db, QStringLiteral("INSERT INTO hesap_istekleri (%1) VALUES (%2) RETURNING sirano")
+                        .arg(columns, marks));
+        for (const auto &b : binds)
+            q.bind(b);
+        no = q.exec().scalar().toInt();
+    } // the statement must be finished before COMMIT on SQLite
     tx.commit();
     sendHtml(res, web::requestThanks(no));
 }
@@ -268,10 +270,7 @@ void WebHost::Private::paymentPost(const httplib::Request &req, httplib::Respons
     bool ok = false;
     const qint64 carino = carinoText.toLongLong(&ok);
     if (!ok || carino <= 0 ||
-        !Query(db, QStringLiteral("SELECT 1 FROM cariler WHERE carino = ?"), {carino})
-             .exec()
-             .scalar()
-             .isValid())
+        !Query(db, QStringLiteral("SELECT 1 FROM cariler WHERE carino = ?"), {carino}).scalar().isValid())
         errors << QStringLiteral("Cari hesap bulunamadı.");
     const auto amount = parseAmount(param(req, "tutar"));
     if (!amount)
@@ -333,7 +332,6 @@ int WebHost::Private::recordPayment(qint64 carino, double amount, const QString 
                              "VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING idno"),
               {carino, QStringLiteral("SP-") + now.toString(QStringLiteral("yyyyMMddHHmmss")), date, date,
                QStringLiteral("KREDI KARTI"), amount, QStringLiteral("Sanal Pos Ödemesi")})
-            .exec()
             .scalar()
             .toLongLong();
     const int sequenceNo =
@@ -344,7 +342,6 @@ int WebHost::Private::recordPayment(qint64 carino, double amount, const QString 
                   "RETURNING sirano"),
               {carino, collection, date, time, amount, holder, QStringLiteral("**** **** **** ") + last4,
                outcome.authorisationCode, outcome.bank, QStringLiteral("Sanal Pos Ödemesi")})
-            .exec()
             .scalar()
             .toInt();
     Query(db,
@@ -352,8 +349,7 @@ int WebHost::Private::recordPayment(qint64 carino, double amount, const QString 
               "INSERT INTO ekstre (carino, tarih, vade, evrak, evrakno, turadi, aciklama, borc, alacak, "
               "belge) VALUES (?, ?, ?, 'SANALPOS', ?, ?, ?, 0, ?, ?)"),
           {carino, date, date, QString::number(sequenceNo), QStringLiteral("Kredi Kartı"),
-           QStringLiteral("Sanal Pos Ödemesi"), amount, collection})
-        .exec();
+           QStringLiteral("Sanal Pos Ödemesi"), amount, collection});
     tx.commit();
     return sequenceNo;
 }
