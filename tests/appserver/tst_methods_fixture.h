@@ -142,13 +142,15 @@ public:
         QStringList kodlar{s.barkod, s.uretici};
         kodlar += s.oem;
         const QString ara = StokAramaAnahtari(kodlar, {s.adi, s.marka, s.model});
+        // A null QString binds as SQL NULL; the columns are NOT NULL.
+        auto nn = [](const QString &v) { return v.isNull() ? QString(u""_qs) : v; };
         const qint64 stokno = insert(
             QStringLiteral(
                 "INSERT INTO stoklar (barkod, adi, oem1, oem2, ureticikodu, marka, model, listefiyat, "
                 "kampfiyat, kampanya, kdv, yeni, durum, ara) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                 "1, ?) RETURNING stokno"),
-            {s.barkod, s.adi, s.oem.value(0), s.oem.value(1), s.uretici, s.marka, s.model, s.liste, s.kamp,
-             s.kamp > 0 ? 1 : 0, s.kdv, s.yeni, ara});
+            {s.barkod, s.adi, nn(s.oem.value(0)), nn(s.oem.value(1)), nn(s.uretici), nn(s.marka), nn(s.model),
+             s.liste, s.kamp, s.kamp > 0 ? 1 : 0, s.kdv, s.yeni, ara});
         QStringList eklenen;
         for (const QString &k : kodlar) {
             const QString key = KodSikistir(k);

@@ -31,6 +31,7 @@ QList<TAcilisEkran> duyurular(const Database &db)
     QList<TAcilisEkran> out;
     Query q(db, QStringLiteral("SELECT sirano, resim, baslik, arama FROM duyurular WHERE aktif = 1 "
                                "ORDER BY tarih DESC, sirano DESC"));
+    q.exec();
     while (q.next()) {
         TAcilisEkran e;
         e.setSiraNo(qint32(q.value(0).toLongLong()));
@@ -182,6 +183,7 @@ void registerDuyuruYontemleri(MethodRegistry &r, Database &db)
                                 {"RESIM", ColumnType::Blob}});
             Query q(db, QStringLiteral("SELECT sirano, tarih, baslik, duyuru, arama, resim FROM duyurular "
                                        "WHERE aktif = 1 ORDER BY tarih DESC, sirano DESC"));
+            q.exec();
             satirlariEkle(t, q);
             return sonuc(t);
         });

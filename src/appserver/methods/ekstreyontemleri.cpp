@@ -233,6 +233,7 @@ Table dosyaListesi(const Database &db, const Session &s)
     Query q(db, QStringLiteral("SELECT sirano, adi, tarih FROM belgeler WHERE carino IS NULL OR ") +
                     accountScope(s, QStringLiteral("belgeler.carino")) +
                     QStringLiteral(" ORDER BY sirano DESC"));
+    q.exec();
     satirlariEkle(t, q);
     return t;
 }
@@ -412,6 +413,7 @@ void registerEkstreYontemleri(MethodRegistry &r, Database &db)
         requireSession(ctx);
         Query q(db, QStringLiteral(
                         "SELECT icerik FROM belgeler WHERE carino IS NULL ORDER BY sirano DESC LIMIT 1"));
+        q.exec();
         const QByteArray b = q.next() ? q.value(0).toByteArray() : QByteArray();
         return sonuc(b, {qint64(b.size())});
     });
@@ -421,6 +423,7 @@ void registerEkstreYontemleri(MethodRegistry &r, Database &db)
         requireSession(ctx);
         Query q(db, QStringLiteral("SELECT icerik FROM belgeler WHERE carino IS NULL AND adi LIKE '%iyat%' "
                                    "ORDER BY sirano DESC LIMIT 1"));
+        q.exec();
         return sonuc(q.next() ? q.value(0).toByteArray() : QByteArray());
     });
     r.set("KurlariAl", [&db](CallContext &ctx, const QList<WireValue> &) {

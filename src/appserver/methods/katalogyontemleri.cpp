@@ -216,6 +216,7 @@ void registerKatalogYontemleri(MethodRegistry &r, Database &db)
         Table t = bosTablo({{"DEPARTMAN", ColumnType::String, 50}});
         Query q(db, QStringLiteral(
                         "SELECT DISTINCT departman FROM stoklar WHERE departman <> '' ORDER BY departman"));
+        q.exec();
         satirlariEkle(t, q);
         return sonuc(t);
     });

@@ -20,6 +20,7 @@ Table kimlikAdTablosu(const Database &db, const QString &tablo)
 {
     Table t = bosTablo({{"ID", ColumnType::Int32}, {"ADI", ColumnType::String, 50}});
     Query q(db, QStringLiteral("SELECT id, adi FROM %1 ORDER BY id").arg(tablo));
+    q.exec();
     satirlariEkle(t, q);
     return t;
 }
