@@ -372,16 +372,20 @@ void TForm1::setAcilisReklamGoster(std::function<void()> step)
 void TForm1::BaslangicIsiBaslat()
 {
     const auto adimlar = m_baslangicAdimlari;
+    QPointer<TForm1> self(this);
+    // The main window lives until the process ends, so the worker may hold it.
     runInBackground(
-        [this, adimlar] {
-            AnaBilgiAl();
+        [w = this, adimlar] {
+            w->AnaBilgiAl();
             for (const auto &adim : adimlar)
                 adim();
         },
-        [this] {
-            if (m_acilisReklamGoster && !_acilisgoruldu && _acilisadet != 0)
-                m_acilisReklamGoster();
-            emit baslangicIsiBitti();
+        [self] {
+            if (!self)
+                return;
+            if (self->m_acilisReklamGoster && !self->_acilisgoruldu && self->_acilisadet != 0)
+                self->m_acilisReklamGoster();
+            emit self->baslangicIsiBitti();
         });
 }
 
