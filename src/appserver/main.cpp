@@ -1,6 +1,8 @@
 #include <app/commandline.h>
+#include <app/commands.h>
 #include <app/logging.h>
 #include <app/servecommand.h>
+#include <methods/businessmethods.h>
 #include <methods/echomethods.h>
 #include <methods/methodregistry.h>
 
@@ -16,10 +18,11 @@ int main(int argc, char **argv)
     installServerLogging();
 
     CommandLine commands;
+    installStorageCommands(commands);
     commands.setHandler(QStringLiteral("serve"), [](const QCommandLineParser &parser) {
-        return runServe(parser, [](ServeSettings &, MethodRegistry &registry, QString *) {
+        return runServe(parser, [](ServeSettings &settings, MethodRegistry &registry, QString *error) {
             registerEchoMethods(registry);
-            return true;
+            return prepareStorageForServing(settings, registry, error, registerBusinessMethods);
         });
     });
     return commands.exec(QCoreApplication::arguments());

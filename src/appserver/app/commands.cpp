@@ -142,15 +142,20 @@ int runRegisterMachine(const QCommandLineParser &parser)
                     QStringLiteral("needs --machine-id ID and --user NAME"));
     return withDatabase(QStringLiteral("register-machine"), parser, [&](const Database &db) {
         Transaction tx(db);
-        Query q(db,
-                QStringLiteral(
-                    "SELECT sirano, COALESCE(carino, 0), musteri_tipi FROM kullanicilar WHERE adi = ?"),
-                {user});
-        if (!q.next())
-            return fail(QStringLiteral("register-machine"), QStringLiteral("no user named %1").arg(user));
-        const qint64 sirano = q.value(0).toLongLong();
-        const qint64 carino = q.value(1).toLongLong();
-        const int type = q.value(2).toInt();
+        qint64 sirano = 0;
+        qint64 carino = 0;
+        int type = 0;
+        {
+            Query q(db,
+                    QStringLiteral(
+                        "SELECT sirano, COALESCE(carino, 0), musteri_tipi FROM kullanicilar WHERE adi = ?"),
+                    {user});
+            if (!q.next())
+                return fail(QStringLiteral("register-machine"), QStringLiteral("no user named %1").arg(user));
+            sirano = q.value(0).toLongLong();
+            carino = q.value(1).toLongLong();
+            type = q.value(2).toInt();
+        }
         if (parser.isSet(QStringLiteral("account")) &&
             parser.value(QStringLiteral("account")).toLongLong() != carino)
             return fail(QStringLiteral("register-machine"),
@@ -207,9 +212,9 @@ int runAddUser(const QCommandLineParser &parser)
         QVariant satici(QMetaType(QMetaType::LongLong));
         if (representative) {
             // A representative serves the accounts that name their number.
-            Query s(db, QStringLiteral("INSERT INTO saticilar (adi) VALUES (?) RETURNING satici_no"), {name});
-            s.next();
-            satici = s.value(0);
+            satici = Query(db, QStringLiteral("INSERT INTO saticilar (adi) VALUES (?) RETURNING satici_no"),
+                           {name})
+                         .scalar();
         }
         Query u(db,
                 QStringLiteral(
@@ -217,8 +222,7 @@ int runAddUser(const QCommandLineParser &parser)
                     "VALUES (?, ?, ?, ?, ?, 1) RETURNING sirano"),
                 {name, hash, type, carino > 0 ? QVariant(carino) : QVariant(QMetaType(QMetaType::LongLong)),
                  satici});
-        u.next();
-        const qint64 sirano = u.value(0).toLongLong();
+        const qint64 sirano = u.scalar().toLongLong();
         tx.commit();
         out() << "user " << name << " (" << sirano << "), type " << type;
         if (carino > 0)

@@ -219,15 +219,27 @@ QString u8(const char *s)
     return QString::fromUtf8(s);
 }
 
-qint64 insertReturning(const Database &db, const QString &sql, const QVariantList &values, const char *key)
+// Columns are NOT NULL with '' defaults; a null QString would bind as NULL.
+QVariantList notNull(QVariantList values)
 {
+    for (QVariant &v : values) {
+        if (v.typeId() == QMetaType::QString && v.toString().isNull())
+            v = QStringLiteral("");
+    }
+    return values;
+}
+
+qint64 insertReturning(const Database &db, const QString &sql, const QVariantList &rawValues, const char *key)
+{
+    const QVariantList values = notNull(rawValues);
     Query q(db, sql + QStringLiteral(" RETURNING ") + QLatin1String(key));
     for (const QVariant &v : values)
         q.bind(v);
     q.exec();
-    if (!q.next())
+    const QVariant key_ = q.scalar();
+    if (!key_.isValid())
         throw StorageError(QStringLiteral("no key returned: ") + sql);
-    return q.value(0).toLongLong();
+    return key_.toLongLong();
 }
 
 QStringList placeholders(int n)
@@ -247,8 +259,10 @@ qint64 insertRow(const Database &db, const QString &table, const QStringList &co
                            values, key);
 }
 
-void execRow(const Database &db, const QString &table, const QStringList &columns, const QVariantList &values)
+void execRow(const Database &db, const QString &table, const QStringList &columns,
+             const QVariantList &rawValues)
 {
+    const QVariantList values = notNull(rawValues);
     Query q(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                     .arg(table, columns.join(u','), placeholders(int(columns.size())).join(u',')));
     for (const QVariant &v : values)
@@ -287,6 +301,8 @@ QList<StockInfo> seedCatalogue(const Database &db, const DemoOptions &options, R
         const int end = qMin(options.stocks, start + kChunk - 1);
         Transaction tx(db);
         BatchInsert stocks(db, QStringLiteral("stoklar"), columns, 40);
+        QList<QVariantList> codeRows;
+        QList<QVariantList> picRows;
         BatchInsert codes(db, QStringLiteral("stok_kodlari"),
                           {QStringLiteral("kod"), QStringLiteral("stokno")}, 200);
         BatchInsert pics(db, QStringLiteral("stok_resimleri"),
@@ -331,45 +347,45 @@ QList<StockInfo> seedCatalogue(const Database &db, const DemoOptions &options, R
             const QStringList codeList{barkod, oem1, oem2, oem3, oem4, uretici, finish};
             const QString ara = StokAramaAnahtari(codeList, {adi, digeradi, marka, model, u8(group.anagrup)});
 
-            stocks.add({i,
-                        barkod,
-                        qint64(8690000000000LL + i),
-                        adi,
-                        digeradi,
-                        oem1,
-                        oem2,
-                        oem3,
-                        oem4,
-                        oem1,
-                        uretici,
-                        finish,
-                        QStringLiteral("D%1").arg(g + 1),
-                        QStringLiteral("P%1").arg(p + 1),
-                        QString(QChar(u'A' + rng.below(3))),
-                        birim,
-                        marka,
-                        model,
-                        u8(group.anagrup),
-                        u8(group.altgrup),
-                        QStringLiteral("YEDEK PARÇA"),
-                        durum,
-                        list,
-                        camp,
-                        campaign ? 1 : 0,
-                        isNew ? 1 : 0,
-                        kdv,
-                        double(rng.below(500)),
-                        double(rng.below(40)),
-                        double(rng.below(25)),
-                        iso(added),
-                        ara});
+            stocks.add(notNull({i,
+                                barkod,
+                                qint64(8690000000000LL + i),
+                                adi,
+                                digeradi,
+                                oem1,
+                                oem2,
+                                oem3,
+                                oem4,
+                                oem1,
+                                uretici,
+                                finish,
+                                QStringLiteral("D%1").arg(g + 1),
+                                QStringLiteral("P%1").arg(p + 1),
+                                QString(QChar(u'A' + rng.below(3))),
+                                birim,
+                                marka,
+                                model,
+                                u8(group.anagrup),
+                                u8(group.altgrup),
+                                QStringLiteral("YEDEK PARÇA"),
+                                durum,
+                                list,
+                                camp,
+                                campaign ? 1 : 0,
+                                isNew ? 1 : 0,
+                                kdv,
+                                double(rng.below(500)),
+                                double(rng.below(40)),
+                                double(rng.below(25)),
+                                iso(added),
+                                ara}));
             QStringList seen;
             for (const QString &code : codeList) {
                 const QString key = KodSikistir(code);
                 if (key.isEmpty() || seen.contains(key))
                     continue;
                 seen << key;
-                codes.add({key, i});
+                codeRows.append({key, i});
             }
             if (i % 3 == 1 && *pictures < options.maxPictures) {
                 const int variant = (group.shape * 30 + (i % 30)) % 90;
@@ -377,14 +393,19 @@ QList<StockInfo> seedCatalogue(const Database &db, const DemoOptions &options, R
                     for (int v = 0; v < 90; ++v)
                         jpegs << partJpeg(v);
                 }
-                pics.add({i, jpegs[variant]});
+                picRows.append({i, jpegs[variant]});
                 ++*pictures;
             }
             if (sample.size() < kSample)
                 sample.append(
                     {i, barkod, adi, marka, model, oem1, birim, campaign ? camp : list, campaign, kdv});
         }
+        // Codes and pictures refer to the stocks: write those first.
         stocks.flush();
+        for (const QVariantList &row : std::as_const(codeRows))
+            codes.add(row);
+        for (const QVariantList &row : std::as_const(picRows))
+            pics.add(row);
         codes.flush();
         pics.flush();
         tx.commit();

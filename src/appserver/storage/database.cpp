@@ -178,9 +178,13 @@ Query &Query::exec(std::initializer_list<QVariant> binds)
 
 QVariant Query::scalar(const QVariant &fallback)
 {
+    QVariant v = fallback;
     if (m_q.isActive() && m_q.isSelect() && m_q.next())
-        return m_q.value(0);
-    return fallback;
+        v = m_q.value(0);
+    // Done with the statement: an INSERT ... RETURNING left half-stepped
+    // would keep SQLite from committing.
+    m_q.finish();
+    return v;
 }
 
 void execSql(const Database &db, const QString &sql)

@@ -77,7 +77,8 @@ public:
     int numRowsAffected() const { return m_q.numRowsAffected(); }
     QSqlQuery &raw() { return m_q; }
 
-    // First column of the first row; `fallback` when there is no row.
+    // First column of the first row; `fallback` when there is no row. Ends
+    // the statement, so use it for INSERT ... RETURNING.
     QVariant scalar(const QVariant &fallback = {});
 
 private:
