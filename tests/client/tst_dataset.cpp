@@ -107,6 +107,15 @@ private Q_SLOTS:
         QCOMPARE(ds.fieldValue(u"stokadi").toString(), QStringLiteral("Fren balatası 0"));
         QCOMPARE(ds.table(), basket(2));
 
+        // The dataset's edits never reach the table it was given.
+        const Table source = basket(2);
+        load(source);
+        ds.edit();
+        ds.setFieldValue(u"SIRANO", 77);
+        ds.post();
+        QCOMPARE(source.integer(0, 0), qint64(10));
+        QCOMPARE(ds.value(0, 0).toInt(), 77);
+
         // Another structure replaces the fields.
         Table other({{"ADI", ColumnType::String}});
         other.setString(other.appendRow(), 0, QStringLiteral("X"));

@@ -1,6 +1,7 @@
 #include <platform/clientdataset.h>
 #include <platform/datasethelpers.h>
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace kolvar;
@@ -98,8 +99,10 @@ private Q_SLOTS:
             ds.close();
         }
         ds.last();
+        QSignalSpy moves(&ds, &ClientDataSet::currentChanged);
         QCOMPARE(KayitVarmi(ds), kayit);
         QCOMPARE(SeciliVarmi(ds), secili);
+        QVERIFY(moves.size() <= 1); // one move for the views, not one per record
         QCOMPARE(ds.recNo(), recNo);
         if (kayit && !secili)
             QVERIFY(ds.eof());

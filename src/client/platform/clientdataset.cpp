@@ -161,16 +161,9 @@ void ClientDataSet::assignData(Table packet)
 
 void ClientDataSet::copyReader(const Table &reader)
 {
-    Table copy(reader.columns());
-    const int rows = reader.rowCount();
-    const int cols = reader.columnCount();
-    copy.reserve(rows);
-    for (int r = 0; r < rows; ++r) {
-        const int row = copy.appendRow();
-        for (int c = 0; c < cols; ++c)
-            copy.setValue(row, c, reader.value(r, c));
-    }
-    assignData(std::move(copy));
+    // Same columns, same rows: sharing the reader's storage is the copy (it
+    // detaches on the first write on either side).
+    assignData(reader);
 }
 
 void ClientDataSet::emptyDataSet()

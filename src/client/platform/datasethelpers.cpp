@@ -27,12 +27,34 @@ bool SeciliVarmi(ClientDataSet &dataSet)
 {
     if (!KayitVarmi(dataSet))
         return false;
-    for (dataSet.first(); !dataSet.eof(); dataSet.next()) {
-        const QVariant sec = dataSet.fieldValue(u"SEC");
-        bool ok = false;
-        if (sec.toDouble(&ok) == 1.0 && ok)
+    const int col = dataSet.fieldIndex(u"SEC");
+    if (col < 0)
+        dataSet.fieldValue(u"SEC"); // the dataset's own unknown-field error
+    // Scans the table rather than walking the cursor, so views bound to the
+    // dataset see one move instead of one per record.
+    const Table &t = dataSet.table();
+    for (int r = 0; r < t.rowCount(); ++r) {
+        if (t.isNull(r, col))
+            continue;
+        bool selected = false;
+        switch (t.column(col).type) {
+        case ColumnType::Int32:
+        case ColumnType::Int64:
+        case ColumnType::Bool: selected = t.integer(r, col) == 1; break;
+        case ColumnType::Double: selected = t.real(r, col) == 1.0; break;
+        default: {
+            bool ok = false;
+            selected = t.value(r, col).toDouble(&ok) == 1.0 && ok;
+            break;
+        }
+        }
+        if (selected) {
+            dataSet.setRecNo(r);
             return true;
+        }
     }
+    dataSet.last();
+    dataSet.next(); // past the last record
     return false;
 }
 

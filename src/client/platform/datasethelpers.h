@@ -13,8 +13,8 @@ void OndalikBicimle(ClientDataSet &dataSet);
 // The dataset is open and holds at least one record.
 bool KayitVarmi(const ClientDataSet &dataSet);
 
-// Whether a record has SEC = 1. Walks from the first record and stops on the
-// selected one; without one the cursor ends past the last record. A dataset
+// Whether a record has SEC = 1. Looks from the first record on and leaves the
+// cursor on the first selected one; without one the cursor ends past the last record. A dataset
 // with records but no SEC field throws DataSetError.
 bool SeciliVarmi(ClientDataSet &dataSet);
 

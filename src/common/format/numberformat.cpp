@@ -1,74 +1,95 @@
 #include "numberformat.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace kolvar {
 
-namespace format_detail {
+namespace {
 
-bool Decimal::isZero() const
-{
-    for (QChar c : intDigits)
-        if (c != u'0')
-            return false;
-    for (QChar c : fracDigits)
-        if (c != u'0')
-            return false;
-    return true;
-}
+// More decimals than any display pattern asks for are not kept.
+constexpr int kMaxDecimals = 40;
+
+// |value| as decimal digits rounded half-up at `decimals` places, after
+// reducing it to 18 significant digits. The integer digits have no leading
+// zeros (none at all for a value below 1).
+struct Decimal {
+    std::array<char, 320 + kMaxDecimals> digits; // 1e308 has 309 integer digits
+    int intLen = 0;
+    int fracLen = 0;
+
+    const char *intDigits() const { return digits.data(); }
+    const char *fracDigits() const { return digits.data() + intLen; }
+    bool isZero() const
+    {
+        for (int i = 0; i < intLen + fracLen; ++i)
+            if (digits[i] != '0')
+                return false;
+        return true;
+    }
+};
 
 Decimal toDecimal(double value, int decimals)
 {
     Q_ASSERT(std::isfinite(value));
-    Q_ASSERT(decimals >= 0);
-    // 18 significant digits: "d.ddddddddddddddddde+XX", never locale dependent.
-    const QString sci = QString::number(std::fabs(value), 'e', 17);
-    const qsizetype e = sci.indexOf(u'e');
-    const int exponent = sci.mid(e + 1).toInt();
-    QString digits = sci.left(1) + sci.mid(2, e - 2); // 18 digits, value = 0.digits * 10^(exponent+1)
+    decimals = qBound(0, decimals, kMaxDecimals);
+    // "d.ddddddddddddddddde+XX": exactly rounded, never locale dependent.
+    char sci[32];
+    const auto res =
+        std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 17);
+    Q_ASSERT(res.ec == std::errc());
+    const char *e = static_cast<const char *>(std::memchr(sci, 'e', res.ptr - sci));
+    int exponent = 0;
+    std::from_chars(e[1] == '+' ? e + 2 : e + 1, res.ptr, exponent);
 
-    // Place the decimal point: pointPos digits before it.
+    // The 18 significant digits, placed so that `pointPos` digits stand
+    // before the decimal point.
+    Decimal d;
+    char *out = d.digits.data();
     int pointPos = exponent + 1;
-    if (pointPos < 0) {
-        digits.prepend(QString(-pointPos, u'0'));
-        pointPos = 0;
+    if (pointPos < -decimals - 1) { // far below the last kept place: zero
+        std::memset(out, '0', size_t(decimals));
+        d.fracLen = decimals;
+        return d;
     }
-    if (digits.size() < pointPos + decimals + 1)
-        digits.append(QString(pointPos + decimals + 1 - digits.size(), u'0'));
+    int n = 0;
+    for (int i = pointPos; i < 0; ++i)
+        out[n++] = '0';
+    pointPos = qMax(pointPos, 0);
+    out[n++] = sci[0];
+    for (const char *p = sci + 2; p < e; ++p)
+        out[n++] = *p;
+    const int keep = pointPos + decimals;
+    while (n <= keep)
+        out[n++] = '0';
 
     // Keep pointPos + decimals digits, rounding on the next one.
-    const qsizetype keep = pointPos + decimals;
-    const bool roundUp = digits.at(keep) >= u'5';
-    digits.truncate(keep);
-    if (roundUp) {
-        qsizetype i = keep - 1;
-        for (; i >= 0; --i) {
-            if (digits[i] == u'9') {
-                digits[i] = u'0';
-            } else {
-                digits[i] = QChar(digits[i].unicode() + 1);
-                break;
-            }
-        }
-        if (i < 0) {
-            digits.prepend(u'1');
+    if (out[keep] >= '5') {
+        int i = keep - 1;
+        for (; i >= 0 && out[i] == '9'; --i)
+            out[i] = '0';
+        if (i >= 0) {
+            ++out[i];
+        } else {
+            std::memmove(out + 1, out, size_t(keep));
+            out[0] = '1';
             ++pointPos;
         }
     }
-    Decimal d;
-    d.intDigits = digits.left(pointPos);
-    d.fracDigits = digits.mid(pointPos);
-    qsizetype lead = 0;
-    while (lead < d.intDigits.size() && d.intDigits.at(lead) == u'0')
+    int lead = 0;
+    while (lead < pointPos && out[lead] == '0')
         ++lead;
-    d.intDigits.remove(0, lead);
+    if (lead)
+        std::memmove(out, out + lead, size_t(pointPos + decimals - lead));
+    d.intLen = pointPos - lead;
+    d.fracLen = decimals;
     return d;
 }
 
-} // namespace format_detail
-
-using format_detail::Decimal;
-using format_detail::toDecimal;
+} // namespace
 
 double IkiHaneYuvarla(double x)
 {
@@ -77,9 +98,20 @@ double IkiHaneYuvarla(double x)
     const Decimal d = toDecimal(x, 2);
     if (d.isZero())
         return 0.0;
-    const QString text = (x < 0 ? QStringLiteral("-") : QString()) +
-                         (d.intDigits.isEmpty() ? QStringLiteral("0") : d.intDigits) + u'.' + d.fracDigits;
-    return text.toDouble(); // QString::toDouble is always the C locale
+    char text[400];
+    int n = 0;
+    if (x < 0)
+        text[n++] = '-';
+    if (d.intLen == 0)
+        text[n++] = '0';
+    std::memcpy(text + n, d.intDigits(), size_t(d.intLen));
+    n += d.intLen;
+    text[n++] = '.';
+    std::memcpy(text + n, d.fracDigits(), 2);
+    n += 2;
+    double result = 0;
+    std::from_chars(text, text + n, result);
+    return result;
 }
 
 namespace {
@@ -161,29 +193,70 @@ Section parseSection(QStringView text)
             s.prefix += literal;
         }
     }
+    s.maxDecimals = qMin(s.maxDecimals, kMaxDecimals);
+    s.minDecimals = qMin(s.minDecimals, kMaxDecimals);
     return s;
 }
 
-QString formatSection(const Section &s, double absValue, const QLocale &locale)
+// A pattern split into its sections; the last one used is kept per thread,
+// since a grid formats a whole column with the same pattern.
+struct ParsedPattern {
+    QString pattern;
+    Section positive;
+    std::optional<Section> negative;
+    std::optional<Section> zero;
+};
+
+const ParsedPattern &parsePattern(QStringView pattern)
+{
+    thread_local ParsedPattern cached;
+    thread_local bool valid = false;
+    if (valid && cached.pattern == pattern)
+        return cached;
+    const QList<QStringView> parts = splitSections(pattern);
+    cached.pattern = pattern.toString();
+    cached.positive = parseSection(parts.at(0));
+    cached.negative.reset();
+    cached.zero.reset();
+    if (parts.size() >= 2 && !parts.at(1).isEmpty())
+        cached.negative = parseSection(parts.at(1));
+    if (parts.size() >= 3 && !parts.at(2).isEmpty())
+        cached.zero = parseSection(parts.at(2));
+    valid = true;
+    return cached;
+}
+
+void appendLatin1(QString &out, const char *digits, int n)
+{
+    for (int i = 0; i < n; ++i)
+        out += QLatin1Char(digits[i]);
+}
+
+QString formatSection(const Section &s, const Decimal &d, const QLocale &locale)
 {
     if (!s.hasDigits)
         return s.prefix + s.suffix;
-    const Decimal d = toDecimal(absValue, s.maxDecimals);
-    QString intPart = d.intDigits;
-    if (intPart.size() < s.minInt)
-        intPart.prepend(QString(s.minInt - intPart.size(), u'0'));
-    if (s.grouping) {
-        const QString sep = locale.groupSeparator();
-        for (qsizetype pos = intPart.size() - 3; pos > 0; pos -= 3)
-            intPart.insert(pos, sep);
+    int fracLen = d.fracLen;
+    while (fracLen > s.minDecimals && d.fracDigits()[fracLen - 1] == '0')
+        --fracLen;
+    const int pad = qMax(0, s.minInt - d.intLen);
+    const int intLen = d.intLen + pad;
+    const QString group = s.grouping ? locale.groupSeparator() : QString();
+
+    QString out;
+    out.reserve(s.prefix.size() + intLen * 2 + fracLen + 2 + s.suffix.size());
+    out += s.prefix;
+    for (int i = 0; i < intLen; ++i) {
+        if (i > 0 && !group.isEmpty() && (intLen - i) % 3 == 0)
+            out += group;
+        out += QLatin1Char(i < pad ? '0' : d.intDigits()[i - pad]);
     }
-    QString frac = d.fracDigits;
-    while (frac.size() > s.minDecimals && frac.endsWith(u'0'))
-        frac.chop(1);
-    QString out = s.prefix + intPart;
-    if (!frac.isEmpty())
-        out += locale.decimalPoint() + frac;
-    return out + s.suffix;
+    if (fracLen > 0) {
+        out += locale.decimalPoint();
+        appendLatin1(out, d.fracDigits(), fracLen);
+    }
+    out += s.suffix;
+    return out;
 }
 
 } // namespace
@@ -199,19 +272,19 @@ QString formatNumber(double value, QStringView pattern, const QLocale &locale)
 {
     if (pattern.isEmpty() || !std::isfinite(value))
         return formatGeneral(value, locale);
-    const QList<QStringView> parts = splitSections(pattern);
-    const Section positive = parseSection(parts.at(0));
+    const ParsedPattern &p = parsePattern(pattern);
     const double absValue = std::fabs(value);
+    const Decimal d = toDecimal(absValue, p.positive.maxDecimals);
 
     // The zero section applies to a value that shows as zero in the positive one.
-    if (parts.size() >= 3 && !parts.at(2).isEmpty() && toDecimal(absValue, positive.maxDecimals).isZero())
-        return formatSection(parseSection(parts.at(2)), absValue, locale);
-    if (value < 0 && parts.size() >= 2 && !parts.at(1).isEmpty())
-        return formatSection(parseSection(parts.at(1)), absValue, locale);
+    if (p.zero && d.isZero())
+        return formatSection(*p.zero, toDecimal(absValue, p.zero->maxDecimals), locale);
+    if (value < 0 && p.negative)
+        return formatSection(*p.negative, toDecimal(absValue, p.negative->maxDecimals), locale);
 
-    QString text = formatSection(positive, absValue, locale);
+    QString text = formatSection(p.positive, d, locale);
     // No minus on a value that rounds to zero.
-    if (value < 0 && !toDecimal(absValue, positive.maxDecimals).isZero())
+    if (value < 0 && !d.isZero())
         text.prepend(locale.negativeSign());
     return text;
 }

@@ -29,16 +29,4 @@ QString formatNumber(double value, QStringView pattern, const QLocale &locale = 
 // separator and no grouping: 3 -> "3", 2.5 -> "2,5" (tr).
 QString formatGeneral(double value, const QLocale &locale = QLocale());
 
-namespace format_detail {
-// |value| as decimal digits rounded half-up at `decimals` places, after
-// reducing it to 18 significant digits. intDigits has no leading zeros
-// ("" for a value below 1); fracDigits has exactly `decimals` digits.
-struct Decimal {
-    QString intDigits;
-    QString fracDigits;
-    bool isZero() const;
-};
-Decimal toDecimal(double value, int decimals);
-} // namespace format_detail
-
 } // namespace kolvar
