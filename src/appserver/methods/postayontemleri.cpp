@@ -148,18 +148,19 @@ void registerPostaYontemleri(MethodRegistry &r, Database &db)
         if (!q.next())
             return sonuc(false, {qint64(0)});
         const QString mail = q.value(1).toString().trimmed();
+        const QString adi = q.value(0).toString();
+        const QVariant carino = q.value(2);
+        q.raw().finish();
         Transaction tx(db);
-        Query(db,
-              QStringLiteral(
-                  "INSERT INTO hesap_istekleri (olusturma, bilgisayarid, baslik, kullaniciadi, mail, carino) "
-                  "VALUES (?, ?, ?, ?, ?, ?)"),
-              {QDateTime::currentSecsSinceEpoch(), idsi, QStringLiteral("Şifremi Unuttum"),
-               q.value(0).toString(), mail, q.value(2)});
+        Query(
+            db,
+            QStringLiteral(
+                "INSERT INTO hesap_istekleri (olusturma, bilgisayarid, baslik, kullaniciadi, mail, carino) "
+                "VALUES (?, ?, ?, ?, ?, ?)"),
+            {QDateTime::currentSecsSinceEpoch(), idsi, QStringLiteral("Şifremi Unuttum"), adi, mail, carino});
         postala(db, ayarOku(db, "mail_istek", ayarOku(db, "mail_from", QStringLiteral("b2b@kolvar.com.tr"))),
                 QStringLiteral("Şifremi Unuttum"),
-                QStringLiteral("Kullanıcı: %1\nBilgisayar ID: %2\nMail: %3")
-                    .arg(q.value(0).toString(), idsi, mail),
-                s.carino);
+                QStringLiteral("Kullanıcı: %1\nBilgisayar ID: %2\nMail: %3").arg(adi, idsi, mail), s.carino);
         tx.commit();
         return sonuc(true, {qint64(mail.isEmpty() ? 0 : 1)});
     });

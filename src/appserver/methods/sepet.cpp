@@ -147,6 +147,9 @@ qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno
         {carino, stokno});
     if (mevcut.next()) {
         const qint64 sirano = mevcut.value(0).toLongLong();
+        // SQLite refuses to commit while a statement is still open.
+        mevcut.raw().finish();
+        s.raw().finish();
         Query(db, QStringLiteral("UPDATE sepet SET miktar = miktar + ? WHERE sirano = ?"), {miktar, sirano});
         tx.commit();
         return sirano;
@@ -165,6 +168,9 @@ qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno
         {carino, stokno, s.value(0), s.value(1), miktar, f.fiyat, g.kdv, f.ind[0], f.ind[1], f.ind[2],
          f.ind[3], f.k, veren, bugunIso(), simdiSaat(), s.value(6)});
     const qint64 sirano = ins.next() ? ins.value(0).toLongLong() : 0;
+    ins.raw().finish();
+    mevcut.raw().finish();
+    s.raw().finish();
     tx.commit();
     return sirano;
 }

@@ -309,6 +309,8 @@ bool siparisKaydet(const Database &db, const Session &s, qint64 carino, int tesl
     if (!ins.next())
         throw StorageError(QStringLiteral("order number not returned"));
     const qint64 idno = ins.value(0).toLongLong();
+    ins.raw().finish(); // SQLite refuses to commit while a statement is open
+    secili.raw().finish();
 
     QString yer = QStringLiteral("?");
     for (int i = 1; i < siranolar.size(); ++i)
