@@ -189,7 +189,7 @@ int messageFontPointSize()
 int MesajVer(const QString &text, int kind, const QList<MsgButton> &buttons, MsgButton defaultButton,
              QWidget *owner)
 {
-    Q_ASSERT(QThread::currentThread() == qApp->thread());
+    Q_ASSERT(qApp && QThread::currentThread() == qApp->thread());
     MessageRequest request;
     request.text = text;
     request.kind = kind;
