@@ -8,7 +8,8 @@ QByteArray encodeFrame(QByteArrayView json)
 {
     QByteArray frame(4 + json.size(), Qt::Uninitialized);
     qToBigEndian<quint32>(quint32(json.size()), frame.data());
-    memcpy(frame.data() + 4, json.data(), json.size());
+    if (!json.isEmpty()) // a default view has no data pointer at all
+        memcpy(frame.data() + 4, json.data(), json.size());
     return frame;
 }
 
