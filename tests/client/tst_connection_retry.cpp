@@ -114,6 +114,56 @@ private Q_SLOTS:
     }
 
     void missingConnection() { QVERIFY(!BaglantiKur(nullptr, 0)); }
+
+    // The two ways a routine calls the server: on a private copy (workers)
+    // or on the main connection (UI thread). Either way the connection is
+    // closed afterwards, also when the call fails.
+    void callWays_data()
+    {
+        QTest::addColumn<bool>("onCopy");
+        QTest::addColumn<int>("outcome"); // 0 answered, 1 server error, 2 no server
+        for (bool onCopy : {true, false}) {
+            const char *way = onCopy ? "copy" : "main";
+            QTest::addRow("%s answered", way) << onCopy << 0;
+            QTest::addRow("%s server error", way) << onCopy << 1;
+            QTest::addRow("%s no server", way) << onCopy << 2;
+        }
+    }
+    void callWays()
+    {
+        QFETCH(bool, onCopy);
+        QFETCH(int, outcome);
+        DialogRecorder dialogs;
+        FakeServer server;
+        server.on(QStringLiteral("KayanYaziGetir"),
+                  outcome == 1 ? kolvar::test::FakeReply::fail(QStringLiteral("Yazı yok"))
+                               : kolvar::test::FakeReply::ok({QStringLiteral("Kampanya haftası")}));
+        auto bagc = connectionTo(outcome == 2 ? FakeServer::unusedPort() : server.port());
+        QString text;
+        DSConnection *used = nullptr;
+        const auto work = [&](TServerMethods1Client &proxy) {
+            used = proxy.connection();
+            QVERIFY(used->isOpen());
+            text = proxy.KayanYaziGetir();
+        };
+        bool result = false;
+        QString error;
+        try {
+            result = onCopy ? KopyaylaCagir(*bagc, 0, work) : BaglantiylaCagir(*bagc, 0, work);
+        } catch (const ServerError &e) {
+            error = e.message();
+        }
+        QCOMPARE(result, outcome == 0);
+        QCOMPARE(text, outcome == 0 ? QStringLiteral("Kampanya haftası") : QString());
+        QCOMPARE(error, outcome == 1 ? QStringLiteral("Yazı yok") : QString());
+        QCOMPARE(used == nullptr, outcome == 2);
+        if (used && !onCopy)
+            QCOMPARE(used, bagc.get());
+        if (used && onCopy)
+            QVERIFY(used != bagc.get());
+        QVERIFY(!bagc->isOpen());
+        QCOMPARE(dialogs.count(), 0);
+    }
 };
 
 QTEST_MAIN(TestConnectionRetry)

@@ -4,6 +4,7 @@
 #include <platform/dialogs/mesajver.h>
 
 #include <QMutex>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace kolvar {
@@ -58,6 +59,29 @@ bool BaglantiKur(DSConnection *connection, int report)
     if (report == 1)
         RunOnUiThread([] { MesajVer(kBaglantiKurulamiyor, 1, {MsgButton::OK}, MsgButton::OK); });
     return connection->isOpen();
+}
+
+bool KopyaylaCagir(const DSConnection &bagc, int report,
+                   const std::function<void(TServerMethods1Client &)> &work)
+{
+    const std::unique_ptr<DSConnection> copy = bagc.clone();
+    if (!BaglantiKur(copy.get(), report))
+        return false;
+    TServerMethods1Client proxy(copy.get());
+    work(proxy);
+    return true;
+}
+
+bool BaglantiylaCagir(DSConnection &bagc, int report,
+                      const std::function<void(TServerMethods1Client &)> &work)
+{
+    if (!BaglantiKur(&bagc, report))
+        return false;
+    // A connection is never kept open between uses.
+    const auto closeAfter = qScopeGuard([&bagc] { bagc.close(); });
+    TServerMethods1Client proxy(&bagc);
+    work(proxy);
+    return true;
 }
 
 } // namespace kolvar
