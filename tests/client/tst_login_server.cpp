@@ -1,8 +1,8 @@
 // Sign-in through the real login window against a real kolvar-server with a
-// demo database: the server's web host answers ip.php, GirisDogrula checks
-// the password.
+// demo database: GirisDogrula checks the password.
 #include "support/fakeserver.h"
 #include "support/modalanswerer.h"
+#include "support/tinyweb.h"
 
 #include <app/adresler.h>
 #include <app/surec.h>
@@ -71,6 +71,7 @@ private:
     QTemporaryDir m_dir;
     TestFacts m_facts;
     QProcess m_server;
+    std::unique_ptr<TinyWeb> m_web;
     QList<int> m_ends;
 };
 
@@ -93,17 +94,15 @@ void TestLoginServer::initTestCase()
              qPrintable(out));
 
     const quint16 port = FakeServer::unusedPort();
-    quint16 webPort = FakeServer::unusedPort();
-    while (webPort == port)
-        webPort = FakeServer::unusedPort();
+    m_web = std::make_unique<TinyWeb>();
+    m_web->script({{200, "127.0.0.1"}});
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_server.start(QStringLiteral(KOLVAR_SERVER_BIN),
                    {QStringLiteral("serve"), QStringLiteral("--db"), db, QStringLiteral("--port"),
-                    QString::number(port), QStringLiteral("--web-port"), QString::number(webPort)});
+                    QString::number(port), QStringLiteral("--web-port"), QStringLiteral("0")});
     QVERIFY(m_server.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(listening(port) && listening(webPort), 20000);
-    setAdresler({QStringLiteral("127.0.0.1"), port, QStringLiteral("127.0.0.1:%1").arg(webPort),
-                 QStringLiteral("127.0.0.1:%1").arg(webPort)});
+    QTRY_VERIFY_WITH_TIMEOUT(listening(port), 20000);
+    setAdresler({QStringLiteral("127.0.0.1"), port, m_web->host(), m_web->host()});
 }
 
 void TestLoginServer::cleanupTestCase()
