@@ -711,9 +711,9 @@ bool readRows(JsonReader &in, TablePrivate &t)
                         .arg(t.columns[col].name, QLatin1StringView(columnTypeName(t.columns[col].type))));
         return false;
     };
-    bool estimated = false;
+    constexpr int kSampleRows = 64;
+    const qsizetype rowsBegin = in.offset();
     for (;;) {
-        const qsizetype rowBegin = in.offset();
         Token tok = in.next();
         if (tok == Token::EndArray)
             break;
@@ -835,15 +835,18 @@ bool readRows(JsonReader &in, TablePrivate &t)
             return false;
         }
         t.rows = row + 1;
-        if (!estimated) {
-            // Rows of one table are alike: the first one tells roughly how
-            // many follow, which spares the arrays most of their regrowth.
-            estimated = true;
-            const qsizetype rowBytes = std::max<qsizetype>(in.offset() - rowBegin, 2);
-            const qsizetype rest = in.textSize() - in.offset();
-            const qsizetype guess =
-                std::min<qsizetype>(rest / rowBytes + 16, std::numeric_limits<int>::max() / 2);
-            t.reserve(int(guess));
+        if (t.rows == kSampleRows) {
+            // Rows of one table are alike: the first ones tell roughly how
+            // many follow and how much text they hold. Reserving for that
+            // (generously: pages never touched cost no memory) spares the
+            // arrays and arenas most of their regrowth and copying.
+            const qsizetype sampleBytes = std::max<qsizetype>(in.offset() - rowsBegin, 1);
+            const double scale = double(in.textSize() - rowsBegin) / double(sampleBytes) * 1.25;
+            t.reserve(int(std::min<double>(kSampleRows * scale + 16, std::numeric_limits<int>::max() / 2)));
+            for (ColumnData &c : t.data) {
+                if (c.storage == ColumnStorage::Text)
+                    c.text.reserve(size_t(double(c.text.size()) * scale) + 64);
+            }
         }
     }
     return true;

@@ -4,9 +4,25 @@
 
 #include <QSharedData>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace kolvar {
+
+// Leaves new elements uninitialised on resize(): text is decoded straight
+// into the arena, zeroing it first would only cost time.
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    using std::allocator<T>::allocator;
+    template <class U> void construct(U *p) noexcept { ::new (static_cast<void *>(p)) U; }
+    template <class U, class... Args> void construct(U *p, Args &&...args)
+    {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 // Where a column keeps its cells.
 enum class ColumnStorage { Integer, Real, Text, Bytes };
@@ -35,7 +51,7 @@ struct ColumnData {
     ColumnStorage storage = ColumnStorage::Integer;
     std::vector<qint64> integers;
     std::vector<double> reals;
-    std::vector<char16_t> text;
+    std::vector<char16_t, UninitialisedAllocator<char16_t>> text;
     QByteArray bytes;
     std::vector<qsizetype> offsets;
     std::vector<qsizetype> lengths;
