@@ -30,7 +30,8 @@ fi
 WORK=$(mktemp -d)
 PIDS=()
 cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # Client first: it aborts when its display goes away under it.
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[$i]}" 2>/dev/null || true; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT

@@ -71,6 +71,17 @@ QPixmap durumIkonu(int durum)
     return pm;
 }
 
+QIcon menuIkonu()
+{
+    QPixmap pm(18, 18);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (const int y : {4, 9, 14})
+        p.drawLine(QPointF(2, y), QPointF(16, y));
+    return QIcon(pm);
+}
+
 QLabel *mesgulResmi(QWidget *parent, const char *name)
 {
     auto *l = new QLabel(parent);
@@ -178,7 +189,7 @@ void TForm1::buildHeader(QVBoxLayout *root)
     Button3->setMenu(Genelmenu);
     Button3->setPopupMode(QToolButton::MenuButtonPopup);
     Button3->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    Button3->setIcon(style()->standardIcon(QStyle::SP_TitleBarMenuButton));
+    Button3->setIcon(menuIkonu());
     Button3->setMinimumHeight(40);
     connect(Button3, &QToolButton::clicked, Button3, &QToolButton::showMenu);
     row->addWidget(Button3, 0, Qt::AlignVCenter);
