@@ -5,33 +5,40 @@
 #
 #   scripts/demo.sh              sign in as the dealer BAYI
 #   scripts/demo.sh --temsilci   sign in as the sales representative TEMSILCI
+#   scripts/demo.sh --user BAYI4 any other demo user
 #   scripts/demo.sh --fresh      throw the demo database away first
 #
 # Without a display the server keeps running and the script says how to
-# start the client under Xvfb.
+# start the client under Xvfb. BUILD chooses the build folder (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
 USER_NAME=BAYI
 FRESH=0
-for arg in "$@"; do
-  case "$arg" in
+while [ $# -gt 0 ]; do
+  case "$1" in
     --temsilci) USER_NAME=TEMSILCI ;;
+    --user) USER_NAME=${2:?--user needs a name}; shift ;;
     --fresh) FRESH=1 ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
-    *) echo "unknown option: $arg" >&2; exit 2 ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
+  shift
 done
 
+BUILD=${BUILD:-$ROOT/build}
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_BUILD_TESTS=OFF -DKOLVAR_BUILD_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target kolvar-server kolvar-client kolvar-machine-id
+if [ -z "${KOLVAR_DEMO_NO_BUILD:-}" ]; then
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVAR_BUILD_TESTS=OFF \
+    -DKOLVAR_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)" --target kolvar-server kolvar-client kolvar-machine-id
+fi
 
-DEMO_DIR=$ROOT/build/demo
+DEMO_DIR=$BUILD/demo
 DB_FILE=$DEMO_DIR/kolvar-demo.db
 DB="sqlite://$DB_FILE"
-SERVER=$ROOT/build/bin/kolvar-server
+SERVER=$BUILD/bin/kolvar-server
 mkdir -p "$DEMO_DIR"
 [ "$FRESH" -eq 1 ] && rm -f "$DB_FILE"
 
@@ -43,7 +50,7 @@ else
   "$SERVER" init --db "$DB" >/dev/null
 fi
 
-MACHINE_ID=$("$ROOT/build/bin/kolvar-machine-id")
+MACHINE_ID=$("$BUILD/bin/kolvar-machine-id")
 echo "This computer's identifier: $MACHINE_ID"
 "$SERVER" register-machine --db "$DB" --machine-id "$MACHINE_ID" --user "$USER_NAME"
 
@@ -69,10 +76,14 @@ Kolvar Otomotiv B2B demo
 
   user        password  kind
   BAYI        1234      dealer (scripts/demo.sh)
+  BAYI3       1234      dealer without the status column in the basket
+  BAYI4       1234      dealer without campaign prices
   TEMSILCI    1234      sales representative (scripts/demo.sh --temsilci)
+  TEMSILCI2   1234      sales representative
 
-The login window shows the user registered for this computer; type its
-name and password (letters are turned into capitals as you type).
+A computer signs in only as the user registered for it: type $USER_NAME and
+1234 in the login window (letters become capitals as you type). Another
+user: scripts/demo.sh --user NAME.
 TEXT
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -81,7 +92,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 No display here. The server keeps running (Ctrl+C stops it). To see the
 client on a virtual display, in another terminal:
   Xvfb :99 -screen 0 1600x1000x24 &
-  DISPLAY=:99 $ROOT/build/bin/kolvar-client
+  DISPLAY=:99 $BUILD/bin/kolvar-client
 and look at it with a VNC server on :99, or take a picture of it with
   scripts/screenshot.sh
 TEXT
@@ -89,4 +100,4 @@ TEXT
   exit 0
 fi
 
-"$ROOT/build/bin/kolvar-client" || true
+"$BUILD/bin/kolvar-client" || true
