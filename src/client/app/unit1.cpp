@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -392,6 +393,7 @@ void TForm1::BaslangicIsiBaslat()
                 adim();
         },
         [self] {
+            Q_ASSERT(QThread::currentThread() == qApp->thread());
             if (!self)
                 return;
             if (self->m_acilisReklamGoster && !self->_acilisgoruldu && self->_acilisadet != 0)

@@ -13,6 +13,7 @@
 #include <server/baglanti.h>
 #include <server/proxim.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace kolvar {
@@ -228,6 +230,7 @@ void Tgirisform::Button1Click()
     auto address = std::make_shared<QString>();
     QPointer<Tgirisform> self(this);
     Async([stop, address] { *address = DisIpAl(stop.get()); })->Await([self, address] {
+        Q_ASSERT(QThread::currentThread() == qApp->thread());
         if (!self)
             return;
         self->Button1->setText(QStringLiteral("Giriş!"));
@@ -287,6 +290,7 @@ void Tgirisform::Devamet(const QString &address)
         OturumBilgisiDoldur(*sonuc->bilgi);
         sonuc->bilgi->setDisip(DisIpAl(stop.get()));
     })->Await([self, sonuc] {
+        Q_ASSERT(QThread::currentThread() == qApp->thread());
         if (self)
             self->Degerlendir(sonuc->bilgi != nullptr, sonuc->bilgi.get(), sonuc->hata);
     });
