@@ -12,6 +12,8 @@ using namespace kolvar::testing;
 
 namespace {
 
+constexpr quint32 MaxFrame = 4 << 20;
+
 QByteArray lengthHeader(quint32 length)
 {
     QByteArray header(4, Qt::Uninitialized);
@@ -59,7 +61,8 @@ private:
 
 void FrontTest::initTestCase()
 {
-    QVERIFY2(m_server.startServe({QStringLiteral("--idle-timeout"), QStringLiteral("5")}),
+    QVERIFY2(m_server.startServe({QStringLiteral("--idle-timeout"), QStringLiteral("5"),
+                                  QStringLiteral("--max-frame"), QString::number(MaxFrame)}),
              m_server.log().constData());
 }
 
@@ -151,7 +154,10 @@ void FrontTest::badInput_data()
     QTest::addColumn<bool>("staysOpen");
 
     const QByteArray echo = R"({"id":8,"method":"TServerMethods1.EchoString","params":)";
-    QTest::newRow("length over the limit") << lengthHeader(0xFFFFFFF0u) + "{" << false << true << "" << false;
+    QTest::newRow("length far over the limit")
+        << lengthHeader(0xFFFFFFF0u) + "{" << false << true << "frame too large" << false;
+    QTest::newRow("length one over the limit")
+        << lengthHeader(MaxFrame + 1) + "{" << false << true << "frame too large" << false;
     QTest::newRow("invalid UTF-8") << framed(echo + "[\"a\xff\xfe\"]}") << false << true << "" << false;
     QTest::newRow("overlong UTF-8") << framed(echo + "[\"\xc0\xaf\"]}") << false << true << "" << false;
     QTest::newRow("not JSON") << framed("merhaba") << false << true << "" << false;
@@ -165,9 +171,9 @@ void FrontTest::badInput_data()
     QTest::newRow("too few params") << framed(echo + "[]}") << false << true << "" << true;
     QTest::newRow("unknown method") << framed(R"({"id":8,"method":"TServerMethods1.Yok","params":[]})")
                                     << false << true << "" << true;
-    QTest::newRow("method without a body")
+    QTest::newRow("method without a session")
         << framed(R"({"id":8,"method":"TServerMethods1.SepetVer2","params":[1]})") << false << true
-        << "SepetVer2 henüz uygulanmadı" << true;
+        << "Oturum bulunamadı" << true;
     QTest::newRow("truncated frame, client gone")
         << lengthHeader(100) + "{\"id\":1" << true << false << "" << false;
     QTest::newRow("half a header, client gone") << QByteArray("\0\0", 2) << true << false << "" << false;
@@ -234,7 +240,7 @@ void FrontTest::manyConnectionsAtOnce()
 void FrontTest::clientLeavesWhileCallRuns()
 {
     // A large echo keeps the call busy for a while; its answer has nowhere to go.
-    const QString big(8 << 20, QLatin1Char('y'));
+    const QString big(3 << 20, QLatin1Char('y'));
     for (int i = 0; i < 5; ++i) {
         FrameClient client;
         QVERIFY(client.connectTo(m_server.port()));

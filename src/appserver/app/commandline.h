@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-
-class QCommandLineParser;
 
 namespace kolvar::server {
 

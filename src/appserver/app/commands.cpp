@@ -73,7 +73,9 @@ QString when(qint64 secs)
                     : QString();
 }
 
-std::unique_ptr<Database> g_servingDatabase;
+// Deliberately never destroyed: method bodies on other threads may use it
+// until the process ends, and static destruction order is not ours to pick.
+Database *g_servingDatabase = nullptr;
 
 } // namespace
 
@@ -353,10 +355,11 @@ bool prepareStorageForServing(ServeSettings &settings, MethodRegistry &registry,
                                                               ? QStringLiteral("sqlite:kolvar.db")
                                                               : qEnvironmentVariable("KOLVAR_DB"))
                                                        : settings.databaseUrl;
-    g_servingDatabase = openCommandDatabase(url, error);
+    if (!g_servingDatabase)
+        g_servingDatabase = openCommandDatabase(url, error).release();
     if (!g_servingDatabase)
         return false;
-    Database *db = g_servingDatabase.get();
+    Database *db = g_servingDatabase;
     Database::setInstance(db);
     // The migrating connection belongs to this thread; workers open theirs.
     db->closeThreadConnection();

@@ -25,6 +25,56 @@ QString clipped(const QString &text)
     return text.size() <= limit ? text : text.left(limit) + QStringLiteral("…");
 }
 
+const QString GenericFailure = QStringLiteral("Sunucuda beklenmeyen bir hata oluştu");
+
+// A body that hands back a value of another kind is a server fault; the codec
+// would write null in its place and the client would take a broken answer
+// for a successful one.
+bool fitsKind(ValueKind kind, const WireValue &value)
+{
+    switch (kind) {
+    case ValueKind::String: return std::holds_alternative<QString>(value);
+    case ValueKind::Int32:
+    case ValueKind::Int64:
+        return std::holds_alternative<qint64>(value) || std::holds_alternative<bool>(value) ||
+               std::holds_alternative<double>(value);
+    case ValueKind::Double:
+        return std::holds_alternative<double>(value) || std::holds_alternative<qint64>(value);
+    case ValueKind::Boolean: return std::holds_alternative<bool>(value);
+    case ValueKind::Stream: return std::holds_alternative<QByteArray>(value);
+    case ValueKind::Object: // null either way
+        return std::holds_alternative<std::shared_ptr<TransferObject>>(value) ||
+               std::holds_alternative<std::monostate>(value);
+    case ValueKind::JsonArray: return std::holds_alternative<QJsonArray>(value);
+    case ValueKind::DataPacket:
+    case ValueKind::Reader: return std::holds_alternative<Table>(value);
+    case ValueKind::None:
+    case ValueKind::Callback: return false;
+    }
+    return false;
+}
+
+// Empty when the results match the method's outputs, else what is wrong.
+QString checkResults(const MethodDef &method, const QList<WireValue> &results)
+{
+    QList<ValueKind> kinds;
+    for (const ParamDef &p : method.parameters()) {
+        if (p.out)
+            kinds.append(p.kind);
+    }
+    if (method.result != ValueKind::None)
+        kinds.append(method.result);
+    if (kinds.size() != results.size())
+        return QStringLiteral("body returned %1 values, %2 expected").arg(results.size()).arg(kinds.size());
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        if (!fitsKind(kinds[i], results[i]))
+            return QStringLiteral("body returned value %1 not of kind %2")
+                .arg(i)
+                .arg(valueKindName(kinds[i]));
+    }
+    return {};
+}
+
 } // namespace
 
 CallDispatcher::Reply CallDispatcher::handle(QByteArrayView payload, const QHostAddress &peer) const
@@ -73,6 +123,8 @@ QByteArray CallDispatcher::dispatch(const MethodDef &method, Request &request, c
         response.results = std::move(result.outs);
         if (method.result != ValueKind::None)
             response.results.append(std::move(result.result));
+        if (const QString wrong = checkResults(method, response.results); !wrong.isEmpty())
+            return fail(QStringLiteral("EServerError"), GenericFailure, wrong);
         QByteArray json = encodeResponse(method, response);
         logCall(QStringLiteral("ok"));
         return json;
@@ -80,11 +132,9 @@ QByteArray CallDispatcher::dispatch(const MethodDef &method, Request &request, c
         const QString errorClass = QString::fromLatin1(error.errorClass());
         return fail(errorClass, error.message(), error.message());
     } catch (const std::exception &error) {
-        return fail(QStringLiteral("EServerError"), QStringLiteral("Sunucuda beklenmeyen bir hata oluştu"),
-                    QString::fromLocal8Bit(error.what()));
+        return fail(QStringLiteral("EServerError"), GenericFailure, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        return fail(QStringLiteral("EServerError"), QStringLiteral("Sunucuda beklenmeyen bir hata oluştu"),
-                    QStringLiteral("unknown exception"));
+        return fail(QStringLiteral("EServerError"), GenericFailure, QStringLiteral("unknown exception"));
     }
 }
 
