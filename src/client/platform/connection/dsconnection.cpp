@@ -126,12 +126,12 @@ Response DSConnection::call(const MethodDef &method, const QList<WireValue> &inp
         if (payload)
             break;
         if (deadline.hasExpired())
-            fail(QStringLiteral("Sunucu %1 saniye içinde cevap vermedi").arg(m_readTimeout / 1000));
+            fail(QStringLiteral("Sunucu %1 saniye içinde cevap vermedi").arg(m_readTimeout / 1000.0));
         if (!m_socket->waitForReadyRead(remaining())) {
             if (m_socket->state() != QAbstractSocket::ConnectedState)
                 fail(QStringLiteral("Sunucu bağlantıyı kapattı"));
             if (deadline.hasExpired())
-                fail(QStringLiteral("Sunucu %1 saniye içinde cevap vermedi").arg(m_readTimeout / 1000));
+                fail(QStringLiteral("Sunucu %1 saniye içinde cevap vermedi").arg(m_readTimeout / 1000.0));
         }
     }
     if (decoder.hasPartialFrame())
