@@ -103,7 +103,13 @@ DataGrid::DataGrid(QWidget *parent)
     applyLook();
 }
 
-DataGrid::~DataGrid() = default;
+DataGrid::~DataGrid()
+{
+    // The view, its header and the footer measure with m_look while they are
+    // hidden and destroyed; they must go before the members do.
+    delete m_footer;
+    delete m_view;
+}
 
 // ---- columns -------------------------------------------------------------------
 
