@@ -121,38 +121,43 @@ QList<qint64> stokAra(const Database &db, const QString &metin, int sinir, const
     }
     // 3. contained anywhere: the whole text as one code, or every word of it
     if (kalan() > 0) {
+        QList<QStringList> aramalar;
+        if (kod.size() >= 3)
+            aramalar << QStringList{kod};
         const QStringList kelimeler = KelimeKatla(metin).split(u' ', Qt::SkipEmptyParts);
-        QStringList kosullar;
-        QVariantList b;
-        if (kod.size() >= 3) {
-            kosullar << db.dialect().searchContains(QStringLiteral("?"));
-            b << kod;
-        }
         if (kelimeler.size() > 1) {
-            QStringList hepsi;
-            QVariantList kb;
-            for (const QString &k : kelimeler) {
-                if (k.size() < 3)
-                    continue;
-                hepsi << db.dialect().searchContains(QStringLiteral("?"));
-                kb << k;
-            }
-            if (!hepsi.isEmpty()) {
-                kosullar << QLatin1Char('(') + hepsi.join(QLatin1String(" AND ")) + QLatin1Char(')');
-                b += kb;
-            }
+            QStringList uzun;
+            for (const QString &k : kelimeler)
+                if (k.size() >= 3)
+                    uzun << k;
+            if (!uzun.isEmpty())
+                aramalar << uzun;
         }
-        if (!kosullar.isEmpty()) {
+        for (const QStringList &terimler : aramalar) {
+            if (kalan() <= 0)
+                break;
+            if (suzgecSql.isEmpty()) {
+                QVariantList b = db.dialect().searchTermsBinds(terimler);
+                b << kalan() + int(liste.size());
+                sorgula(db, db.dialect().searchCandidatesSql(int(terimler.size())), b, liste, gorulen);
+                continue;
+            }
+            // With a filter: the index condition per term, the filter on
+            // the stock row.
+            QStringList kosullar;
+            QVariantList b;
+            for (const QString &t : terimler) {
+                kosullar << db.dialect().searchContains(QStringLiteral("?"));
+                b << t;
+            }
             b += suzgecBaglari;
             b << kalan() + int(liste.size());
-            // The dialect's condition names the table "stoklar"; the filter
-            // uses the alias "s" for the same row.
-            const QString kaynak =
-                suzgecSql.isEmpty() ? QStringLiteral("stoklar")
-                                    : QStringLiteral("stoklar JOIN stoklar s ON s.stokno = stoklar.stokno");
-            const QString sql = QStringLiteral("SELECT stoklar.stokno FROM %1 WHERE (%2)%3 LIMIT ?")
-                                    .arg(kaynak, kosullar.join(QLatin1String(" OR ")), suzgecSql);
-            sorgula(db, sql, b, liste, gorulen);
+            sorgula(db,
+                    QStringLiteral(
+                        "SELECT stoklar.stokno FROM stoklar JOIN stoklar s ON s.stokno = stoklar.stokno "
+                        "WHERE %1%2 LIMIT ?")
+                        .arg(kosullar.join(QLatin1String(" AND ")), suzgecSql),
+                    b, liste, gorulen);
         }
     }
     if (liste.size() > sinir)

@@ -84,6 +84,32 @@ QString Dialect::searchContains(const QString &placeholder) const
     return QStringLiteral("stoklar.ara LIKE '%' || %1 || '%'").arg(placeholder);
 }
 
+QString Dialect::searchCandidatesSql(int termCount) const
+{
+    if (isSqlite())
+        return QStringLiteral("SELECT rowid FROM stok_ara WHERE stok_ara MATCH ? LIMIT ?");
+    QStringList kosul;
+    for (int i = 0; i < termCount; ++i)
+        kosul << QStringLiteral("ara LIKE '%' || ? || '%'");
+    return QStringLiteral("SELECT stokno FROM stoklar WHERE %1 LIMIT ?").arg(kosul.join(QLatin1String(" AND ")));
+}
+
+QVariantList Dialect::searchTermsBinds(const QStringList &terms) const
+{
+    QVariantList binds;
+    if (isSqlite()) {
+        // One FTS5 query: every term a phrase, all of them required.
+        QStringList phrases;
+        for (const QString &t : terms)
+            phrases << QLatin1Char('"') + t + QLatin1Char('"');
+        binds << phrases.join(QLatin1Char(' '));
+    } else {
+        for (const QString &t : terms)
+            binds << t;
+    }
+    return binds;
+}
+
 QString Dialect::ilike() const
 {
     return isSqlite() ? QStringLiteral("LIKE") : QStringLiteral("ILIKE");

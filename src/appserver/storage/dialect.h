@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 class QSqlDatabase;
 
@@ -46,6 +47,12 @@ public:
     // SQLite answers through the FTS5 trigram table, PostgreSQL through
     // the pg_trgm index.
     QString searchContains(const QString &placeholder) const;
+    // Stock numbers whose stoklar.ara contains every term (normalised, at
+    // least three characters each), at most as many as the last bound
+    // value: a query that stops at the limit instead of collecting every
+    // match first. Bind searchTermsBinds(terms) and then the limit.
+    QString searchCandidatesSql(int termCount) const;
+    QVariantList searchTermsBinds(const QStringList &terms) const;
 
     // Case-insensitive LIKE for free texts that are not pre-normalised.
     QString ilike() const;
