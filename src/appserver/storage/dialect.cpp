@@ -91,7 +91,8 @@ QString Dialect::searchCandidatesSql(int termCount) const
     QStringList kosul;
     for (int i = 0; i < termCount; ++i)
         kosul << QStringLiteral("ara LIKE '%' || ? || '%'");
-    return QStringLiteral("SELECT stokno FROM stoklar WHERE %1 LIMIT ?").arg(kosul.join(QLatin1String(" AND ")));
+    return QStringLiteral("SELECT stokno FROM stoklar WHERE %1 LIMIT ?")
+        .arg(kosul.join(QLatin1String(" AND ")));
 }
 
 QVariantList Dialect::searchTermsBinds(const QStringList &terms) const
