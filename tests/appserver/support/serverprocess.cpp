@@ -46,8 +46,11 @@ bool ServerProcess::startServe(const QStringList &extra, int timeoutMs)
     // Another process may grab the probed port first; try a few.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const quint16 port = freePort();
-        QStringList args{QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
-                         QStringLiteral("--port"), QString::number(port)};
+        QStringList args{QStringLiteral("serve"),  QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
+                         QStringLiteral("--port"), QString::number(port),      QStringLiteral("--web-port"),
+                         QStringLiteral("0")};
+        if (!extra.contains(QStringLiteral("--web-port")))
+            args += {QStringLiteral("--web-port"), QStringLiteral("0")};
         args += extra;
         if (start(args, port, timeoutMs))
             return true;
@@ -63,6 +66,8 @@ bool ServerProcess::start(const QStringList &arguments, quint16 port, int timeou
     m_port = port;
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardOutputFile(QProcess::nullDevice());
+    if (m_workDir.isValid())
+        m_process.setWorkingDirectory(m_workDir.path());
     m_process.start(binary(), arguments);
     if (!m_process.waitForStarted(timeoutMs))
         return false;

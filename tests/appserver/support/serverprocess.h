@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -22,7 +23,10 @@ public:
     ServerProcess &operator=(const ServerProcess &) = delete;
 
     // `kolvar-server serve --listen 127.0.0.1 --port <free> <extra...>`, then
-    // waits until the port accepts connections.
+    // waits until the port accepts connections. Without --web-port in extra
+    // the web pages are off (--web-port 0), so servers of parallel tests do
+    // not compete for one port. The process runs in a fresh temporary
+    // folder, so a database without --db stays private to it.
     bool startServe(const QStringList &extra = {}, int timeoutMs = 15000);
     // Any command line; when port is not 0, waits until it accepts.
     bool start(const QStringList &arguments, quint16 port, int timeoutMs = 15000);
@@ -44,6 +48,7 @@ public:
 
 private:
     QProcess m_process;
+    QTemporaryDir m_workDir;
     quint16 m_port = 0;
     QByteArray m_log;
 };
