@@ -46,9 +46,8 @@ bool ServerProcess::startServe(const QStringList &extra, int timeoutMs)
     // Another process may grab the probed port first; try a few.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const quint16 port = freePort();
-        QStringList args{QStringLiteral("serve"),  QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
-                         QStringLiteral("--port"), QString::number(port),      QStringLiteral("--web-port"),
-                         QStringLiteral("0")};
+        QStringList args{QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
+                         QStringLiteral("--port"), QString::number(port)};
         if (!extra.contains(QStringLiteral("--web-port")))
             args += {QStringLiteral("--web-port"), QStringLiteral("0")};
         args += extra;
