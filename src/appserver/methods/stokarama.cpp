@@ -13,6 +13,7 @@ namespace kolvar::server {
 namespace {
 
 constexpr int kVarsayilanSinir = 500;
+constexpr int kKisaMetinSiniri = 100;
 
 // The first text after every text that starts with `onek` (for a range scan
 // on an index of codes).
@@ -91,6 +92,10 @@ QList<qint64> stokAra(const Database &db, const QString &metin, int sinir, const
     const QString kod = KodSikistir(metin);
     if (kod.isEmpty() || sinir <= 0)
         return liste;
+    // One or two letters match thousands of codes; the first page is all
+    // anybody reads of them.
+    if (kod.size() < 3)
+        sinir = std::min(sinir, kKisaMetinSiniri);
 
     QVariantList suzgecBaglari;
     const QString suzgecSql = suzgecKosulu(suzgec, suzgecBaglari);

@@ -30,7 +30,8 @@ int aramaSiniri(const Database &db);
 // code, OEM, manufacturer code; punctuation ignored), then codes that start
 // with the text, then stocks whose codes, names, brand or model contain it
 // (word by word for texts of several words). At most `sinir` numbers. Texts
-// shorter than three letters or digits take only the exact and prefix paths.
+// shorter than three letters or digits take only the exact and prefix paths
+// and return at most 100.
 QList<qint64> stokAra(const Database &db, const QString &metin, int sinir);
 QList<qint64> stokAra(const Database &db, const QString &metin, int sinir, const StokSuzgeci &suzgec);
 
