@@ -142,7 +142,14 @@ private Q_SLOTS:
 
     void basketAddPricedByServer()
     {
-        const qint64 yeni = f.addStok({QStringLiteral("YF-1"), QStringLiteral("YAĞ FİLTRESİ"), 50, 0, 18});
+        // An all-digit manufacturer code once slid into the STOK_STOKNO column.
+        const qint64 yeni = f.addStok({QStringLiteral("YF-1"),
+                                       QStringLiteral("YAĞ FİLTRESİ"),
+                                       50,
+                                       0,
+                                       18,
+                                       {QStringLiteral("OEM-77")},
+                                       QStringLiteral("27883302304")});
         // The client's price, rates and VAT are not taken: 1.00 and 99 %.
         QCOMPARE(MethodFixture::value<qint64>(
                      f.call("SepetEkle2", a.token,
@@ -163,6 +170,12 @@ private Q_SLOTS:
         QCOMPARE(v(u"INDIRIMYAZI").toString(), QStringLiteral("%10"));
         QCOMPARE(v(u"SEC").toInt(), 1);
         QCOMPARE(v(u"VEREN").toString(), QStringLiteral("U120.01.001"));
+        QCOMPARE(v(u"STOK_STOKNO").toLongLong(), yeni);
+        QCOMPARE(v(u"STOKNO").toLongLong(), yeni);
+        QCOMPARE(v(u"URETICIKODU").toString(), QStringLiteral("27883302304"));
+        QCOMPARE(v(u"OEM1").toString(), QStringLiteral("OEM-77"));
+        QCOMPARE(v(u"CARIKOD").toString(), QStringLiteral("120.01.001"));
+        QCOMPARE(v(u"RESIM").toInt(), 0);
         // Adding the same stock again adds to its line.
         f.call("SepetEkle2", a.token,
                {f.bilgi(a.carino), qint64(a.carino), qint64(yeni), QString(), QString(), 2.0, 0.0, 0.0, 0.0,

@@ -123,10 +123,13 @@ Table sepetTablosu(const Database &db, qint64 carino)
         t.setString(r, 36, q.value(22).toString());
         t.setInteger(r, 37, q.value(2).toLongLong());
         t.setInteger(r, 38, q.value(20).toLongLong());
-        for (int c = 0; c < 12; ++c)
+        for (int c = 0; c < 6; ++c) // CARIKOD, CARIADI, OEM1..OEM4
             t.setString(r, 39 + c, q.value(23 + c).toString());
-        t.setReal(r, 51, q.value(35).toDouble());
-        t.setInteger(r, 52, q.value(38).toLongLong());
+        t.setInteger(r, 45, q.value(3).toLongLong()); // STOK_STOKNO
+        for (int c = 0; c < 6; ++c)                   // URETICIKODU .. PKOD
+            t.setString(r, 46 + c, q.value(29 + c).toString());
+        t.setReal(r, 52, q.value(35).toDouble());
+        t.setInteger(r, 53, q.value(38).toLongLong());
     }
     return t;
 }

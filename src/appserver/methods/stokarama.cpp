@@ -221,7 +221,7 @@ Table stokTablosu(const Database &db, const QList<qint64> &stoknolar, const Indi
                         {"FINISHKOD", T::String, 50},
                         {"URETICIKODU", T::String, 50},
                         {"RESIM", T::Int32},
-                        {"BARKOD_BARKODNO", T::Int32},
+                        {"BARKOD_BARKODNO", T::Int64},
                         {"DIGERADI", T::String, 100},
                         {"DPKOD", T::String, 50},
                         {"OEMNO", T::String, 50},
