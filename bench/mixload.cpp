@@ -92,12 +92,12 @@ void runClient(int index, const QString &host, quint16 port, const QStringList &
             const QString text = QString::fromLatin1(kQueries[random() % std::size(kQueries)]);
             timed("StokAraGetir", [&](TServerMethods1Client &p) {
                 const Table &t = p.StokAraGetir(text, copy());
-                const int col = t.columnIndex(u"STOKNO");
+                const int col = t.columnIndex(u"STOK_STOKNO");
                 if (t.rowCount() > 0 && col >= 0) {
                     const int row = int(random() % unsigned(t.rowCount()));
                     stokno = t.integer(row, col);
                     barkod = t.string(row, t.columnIndex(u"BARKOD"));
-                    stokadi = t.string(row, t.columnIndex(u"STOKADI"));
+                    stokadi = t.string(row, t.columnIndex(u"ADI"));
                 }
             });
         } else if (pick < 60) {

@@ -75,6 +75,9 @@ std::optional<Session> findSession(const Database &db, const QString &token)
     s.carino = q.value(3).toLongLong();
     s.saticiNo = q.value(4).toLongLong();
     s.machineId = q.value(5).toString();
+    // An open SELECT keeps SQLite's read snapshot; the UPDATE below would
+    // then fail at once with "database is locked" instead of waiting.
+    q.raw().finish();
     if (now + kSessionLifetimeSeconds - expires > kExtendAfterSeconds) {
         Query(db, QStringLiteral("UPDATE oturumlar SET son_kullanma = ? WHERE token_hash = ?"),
               {now + kSessionLifetimeSeconds, hash});
