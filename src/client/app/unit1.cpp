@@ -3,6 +3,12 @@
 #include "adresler.h"
 #include "surec.h"
 
+#include <basket/sepetsekmesi.h>
+#include <basket/siparisgonderimi.h>
+#include <catalogue/stokayrinti.h>
+#include <catalogue/stoklistesi.h>
+#include <catalogue/yenilistesi.h>
+
 #include <platform/async/background.h>
 #include <platform/connection/dsconnection.h>
 #include <platform/dialogs/mesajver.h>
@@ -123,6 +129,12 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent), m_sbilgi(std::make_unique<TSo
     buildTabs(root);
     buildLegend(root);
     buildBottom(root);
+
+    m_sepetSekmesi = new SepetSekmesi(this);
+    m_siparisGonderimi = new SiparisGonderimi(this, m_sepetSekmesi);
+    m_stokAyrinti = new StokAyrinti(this);
+    m_stokListesi = new StokListesi(this);
+    m_yeniKampanyali = new YeniKampanyaliListeler(this);
     HesabaUyarla(0);
     araedit->setFocus();
 }
@@ -400,6 +412,21 @@ void TForm1::BaslangicIsiBaslat()
                 self->m_acilisReklamGoster();
             emit self->baslangicIsiBitti();
         });
+}
+
+ClientDataSet *TForm1::sepet() const
+{
+    return m_sepetSekmesi->sepet();
+}
+
+void TForm1::SepetYukle()
+{
+    m_sepetSekmesi->SepetYukle();
+}
+
+void TForm1::SepetSatiriAc(int sirano)
+{
+    m_stokAyrinti->SepetSatiriAc(sirano);
 }
 
 void TForm1::G1Click()

@@ -18,8 +18,14 @@ class QVBoxLayout;
 
 namespace kolvar {
 
+class ClientDataSet;
 class DSConnection;
+class SepetSekmesi;
+class SiparisGonderimi;
+class StokAyrinti;
+class StokListesi;
 class TSonucBilgisi;
+class YeniKampanyaliListeler;
 
 // The main window: the fixed frame (header, banner strip, search strip,
 // tabs, status legend, bottom panel, general menu), the session record and
@@ -59,6 +65,19 @@ public:
     // Asks "Programdan Çıkmak İstiyor musunuz ?"; Yes ends the process.
     // True when closing may go on (only when the ender returned).
     bool FormCloseQuery();
+
+    // The subsystems that fill the tabs. The catalogue and the basket reach
+    // each other only through the routines below.
+    StokListesi *stokListesi() const { return m_stokListesi; }
+    YeniKampanyaliListeler *yeniKampanyaliListeler() const { return m_yeniKampanyali; }
+    StokAyrinti *stokAyrinti() const { return m_stokAyrinti; }
+    SepetSekmesi *sepetSekmesi() const { return m_sepetSekmesi; }
+    SiparisGonderimi *siparisGonderimi() const { return m_siparisGonderimi; }
+
+    // The basket dataset `sepet`, its reload, and opening one of its lines.
+    ClientDataSet *sepet() const;
+    void SepetYukle();
+    void SepetSatiriAc(int sirano);
 
     int _acilisadet = 0;
     bool _acilisgoruldu = false;
@@ -125,6 +144,11 @@ private:
     HesapGorunumu m_gorunum;
     std::vector<std::function<void()>> m_baslangicAdimlari;
     std::function<void()> m_acilisReklamGoster;
+    SepetSekmesi *m_sepetSekmesi = nullptr;
+    SiparisGonderimi *m_siparisGonderimi = nullptr;
+    StokAyrinti *m_stokAyrinti = nullptr;
+    StokListesi *m_stokListesi = nullptr;
+    YeniKampanyaliListeler *m_yeniKampanyali = nullptr;
 };
 
 inline const QString kPencereBasligi = QStringLiteral("Kolvar Otomotiv B2B Programı");
