@@ -78,6 +78,18 @@ StokFiyati StokFiyatiHesapla(const StokFiyatGirdisi &stok, const Indirimler &car
     return f;
 }
 
+std::optional<double> TemsilciFiyatiKabul(double yazilan, const StokFiyati &stok)
+{
+    if (!std::isfinite(yazilan))
+        return std::nullopt;
+    const double fiyat = ParaYuvarla(yazilan);
+    if (fiyat == stok.fiyat)
+        return fiyat;
+    if (!(fiyat > 0) || fiyat < stok.netFiyat)
+        return std::nullopt;
+    return fiyat;
+}
+
 SatirTutari SatirHesapla(double miktar, double birimFiyat, const Indirimler &ind, double kdv)
 {
     SatirTutari s;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace kolvar::server {
 
@@ -59,6 +60,13 @@ struct SatirTutari {
     double vergiTutari = 0;   // VERGITUTARI = NETTUTAR × kdv
     double kdvliTutar = 0;    // KDVLITUTAR = NETTUTAR + VERGITUTARI
 };
+
+// A unit price typed by a representative for one stock and account: its
+// own price (rounded to cents) is always taken; any other price only when it
+// is above zero and not below the stock's net price for the account
+// (NETFIYAT), so the account's rates, which still apply to the line, can at
+// most be given twice. Answers the rounded price, nullopt when refused.
+std::optional<double> TemsilciFiyatiKabul(double yazilan, const StokFiyati &stok);
 
 SatirTutari SatirHesapla(double miktar, double birimFiyat, const Indirimler &ind, double kdv);
 

@@ -134,7 +134,8 @@ Table sepetTablosu(const Database &db, qint64 carino)
     return t;
 }
 
-qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno, double miktar)
+qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno, double miktar,
+                  std::optional<double> temsilciFiyati)
 {
     Transaction tx(db);
     Query s(
@@ -144,36 +145,48 @@ qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno
         {stokno});
     if (!s.next())
         return 0;
+    StokFiyatGirdisi g;
+    g.listeFiyat = s.value(2).toDouble();
+    g.kampanyaFiyat = s.value(4).toLongLong() != 0 ? s.value(3).toDouble() : 0.0;
+    g.kdv = s.value(5).toDouble();
+    const StokFiyati f = StokFiyatiHesapla(g, cariIndirimleri(db, carino));
+    double birimFiyat = f.fiyat;
+    if (temsilciFiyati) {
+        const std::optional<double> kabul = TemsilciFiyatiKabul(*temsilciFiyati, f);
+        if (!kabul)
+            return 0;
+        birimFiyat = *kabul;
+    }
+    const QVariantList stok{s.value(0), s.value(1), s.value(6)};
+    // SQLite refuses to commit while a statement is still open.
+    s.raw().finish();
     Query mevcut(
         db,
         QStringLiteral("SELECT sirano FROM sepet WHERE carino = ? AND stokno = ? ORDER BY sirano LIMIT 1"),
         {carino, stokno});
     if (mevcut.next()) {
         const qint64 sirano = mevcut.value(0).toLongLong();
-        // SQLite refuses to commit while a statement is still open.
         mevcut.raw().finish();
-        s.raw().finish();
-        Query(db, QStringLiteral("UPDATE sepet SET miktar = miktar + ? WHERE sirano = ?"), {miktar, sirano});
+        if (temsilciFiyati)
+            Query(db, QStringLiteral("UPDATE sepet SET miktar = miktar + ?, birimfiyat = ? WHERE sirano = ?"),
+                  {miktar, birimFiyat, sirano});
+        else
+            Query(db, QStringLiteral("UPDATE sepet SET miktar = miktar + ? WHERE sirano = ?"),
+                  {miktar, sirano});
         tx.commit();
         return sirano;
     }
-    StokFiyatGirdisi g;
-    g.listeFiyat = s.value(2).toDouble();
-    g.kampanyaFiyat = s.value(4).toLongLong() != 0 ? s.value(3).toDouble() : 0.0;
-    g.kdv = s.value(5).toDouble();
-    const StokFiyati f = StokFiyatiHesapla(g, cariIndirimleri(db, carino));
+    mevcut.raw().finish();
     Query ins(
         db,
         QStringLiteral("INSERT INTO sepet (carino, stokno, barkod, stokadi, miktar, birimfiyat, kdv, "
                        "indirimorani1, indirimorani2, indirimorani3, indirimorani4, kampanya, sec, verenid, "
                        "tarih, saat, kur) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, ?, ?) "
                        "RETURNING sirano"),
-        {carino, stokno, s.value(0), s.value(1), miktar, f.fiyat, g.kdv, f.ind[0], f.ind[1], f.ind[2],
-         f.ind[3], f.k, veren, bugunIso(), simdiSaat(), s.value(6)});
+        {carino, stokno, stok[0], stok[1], miktar, birimFiyat, g.kdv, f.ind[0], f.ind[1], f.ind[2], f.ind[3],
+         f.k, veren, bugunIso(), simdiSaat(), stok[2]});
     const qint64 sirano = ins.next() ? ins.value(0).toLongLong() : 0;
     ins.raw().finish();
-    mevcut.raw().finish();
-    s.raw().finish();
     tx.commit();
     return sirano;
 }

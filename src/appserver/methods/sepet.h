@@ -2,6 +2,8 @@
 
 #include <wire/table.h>
 
+#include <optional>
+
 namespace kolvar::server {
 
 class Database;
@@ -14,6 +16,12 @@ Table sepetTablosu(const Database &db, qint64 carino);
 // catalogue for the account. A stock already in the basket gets the
 // quantity added to its line. Answers the line's number, 0 when the stock
 // does not exist.
-qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno, double miktar);
+//
+// `temsilciFiyati` is a unit price a representative typed (see
+// TemsilciFiyatiKabul); when it differs from the account's own unit price it
+// becomes the line's unit price, or the add is refused (0) when it is below
+// the floor.
+qint64 sepeteEkle(const Database &db, qint64 veren, qint64 carino, qint64 stokno, double miktar,
+                  std::optional<double> temsilciFiyati = std::nullopt);
 
 } // namespace kolvar::server

@@ -22,8 +22,10 @@ bool gecerliMiktar(double miktar)
     return std::isfinite(miktar) && miktar > 0 && miktar <= kEnBuyukMiktar;
 }
 
-// SepetEkle2 / SepetEkle. The price, rates and VAT come from the catalogue
-// and the account, never from the caller.
+// SepetEkle2 / SepetEkle. The rates and VAT come from the catalogue and the
+// account, never from the caller; so does the price, except that a
+// representative's `fiyat` may replace it within the floor of
+// TemsilciFiyatiKabul. A dealer's `fiyat` is not read.
 CallResult ekle(Database &db, CallContext &ctx, const QList<WireValue> &in)
 {
     const Session s = requireSession(ctx);
@@ -32,7 +34,10 @@ CallResult ekle(Database &db, CallContext &ctx, const QList<WireValue> &in)
     const double miktar = ondalikGirdi(in, 5);
     if (!mayActFor(db, s, carino) || !gecerliMiktar(miktar))
         return sonuc(qint64(0));
-    return sonuc(qint64(sepeteEkle(db, s.user, carino, stokno, miktar) > 0 ? 1 : 0));
+    std::optional<double> temsilciFiyati;
+    if (s.isRepresentative())
+        temsilciFiyati = ondalikGirdi(in, 7);
+    return sonuc(qint64(sepeteEkle(db, s.user, carino, stokno, miktar, temsilciFiyati) > 0 ? 1 : 0));
 }
 
 // SepetGuncelle2 / SepetGuncelle: the line's quantity; its price stays the
