@@ -170,8 +170,9 @@ public:
         return b;
     }
 
-    // Calls a method body as the front would; MethodError escapes.
-    CallResult call(const char *name, const QString &token, QList<WireValue> inputs)
+    // Calls a method body as the front would; MethodError escapes. `key`
+    // is the request's idempotency key.
+    CallResult call(const char *name, const QString &token, QList<WireValue> inputs, const QString &key = {})
     {
         const MethodDef *m = findMethod(QString::fromLatin1(name));
         if (!m)
@@ -182,6 +183,7 @@ public:
         CallContext ctx;
         ctx.method = m;
         ctx.session = token;
+        ctx.key = key;
         ctx.peer = QHostAddress::LocalHost;
         return (*body)(ctx, inputs);
     }

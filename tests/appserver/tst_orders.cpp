@@ -156,6 +156,68 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparisler")), qint64(2));
     }
 
+    // With the client's key a repeat is recognised by the key alone: it
+    // answers the first result even when the basket has changed since.
+    void clientKeyAnswersTheFirstResult()
+    {
+        const QString k1 = QStringLiteral("e0b7a3c4-0d55-4b8e-9c61-3f0a2d7b9e11");
+        auto kaydet = [&](const QString &token, const QString &key) {
+            return MethodFixture::value<bool>(f.call("SiparisKaydet", token, siparis(m_cari), key));
+        };
+        const qint64 ilk = sepeteEkle(m_token, m_cari, m_stoklar[0], 2);
+        QVERIFY(kaydet(m_token, k1));
+        // Lines selected after the first call do not go with its repeat,
+        // neither on the same session nor on a new one of the same user.
+        const qint64 sonra = sepeteEkle(m_token, m_cari, m_stoklar[1], 1);
+        QVERIFY(kaydet(m_token, k1));
+        QVERIFY(kaydet(f.sessionFor(m_user), k1));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparisler")), qint64(1));
+        QCOMPARE(count(QStringLiteral("SELECT sepet_sirano FROM siparis_satirlari")), ilk);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM sepet WHERE sirano = ?"), {sonra}), qint64(1));
+        // Another key is another order; another user's equal key is not ours.
+        QVERIFY(kaydet(m_token, QStringLiteral("k2")));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparisler")), qint64(2));
+        const qint64 baskaUser = f.addUser(QStringLiteral("BAYI3"), 0, m_baska);
+        const QString baskaToken = f.sessionFor(baskaUser);
+        sepeteEkle(baskaToken, m_baska, m_stoklar[2], 1);
+        QVERIFY(MethodFixture::value<bool>(f.call("SiparisKaydet", baskaToken,
+                                                  {f.bilgi(m_baska, baskaUser), m_baska, qint64(2), qint64(1),
+                                                   QStringLiteral("Acil"), baskaUser, qint64(10)},
+                                                  k1)));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparisler")), qint64(3));
+    }
+
+    void clientKeyRemembersAFalseAnswer()
+    {
+        const QString k = QStringLiteral("bos-sepet");
+        QCOMPARE(MethodFixture::value<bool>(f.call("SiparisKaydet", m_token, siparis(m_cari), k)), false);
+        sepeteEkle(m_token, m_cari, m_stoklar[0], 1);
+        QCOMPARE(MethodFixture::value<bool>(f.call("SiparisKaydet", m_token, siparis(m_cari), k)), false);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparisler")), qint64(0));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM sepet WHERE sec = 1")), qint64(1));
+    }
+
+    // A failed call leaves no trace of its key: the repeat does the work.
+    void clientKeyAfterAFailure()
+    {
+        sepeteEkle(m_token, m_cari, m_stoklar[0], 1);
+        const QString k = QStringLiteral("tekrar");
+        if (f.db->dialect().isSqlite())
+            execSql(*f.db, QStringLiteral("CREATE TRIGGER bozuk BEFORE INSERT ON siparis_satirlari BEGIN "
+                                          "SELECT RAISE(ABORT, 'disk dolu'); END"));
+        else
+            execSql(*f.db,
+                    QStringLiteral("ALTER TABLE siparis_satirlari ADD CONSTRAINT bozuk CHECK (miktar < 0) "
+                                   "NOT VALID"));
+        QVERIFY_THROWS_EXCEPTION(StorageError, f.call("SiparisKaydet", m_token, siparis(m_cari), k));
+        if (f.db->dialect().isSqlite())
+            execSql(*f.db, QStringLiteral("DROP TRIGGER bozuk"));
+        else
+            execSql(*f.db, QStringLiteral("ALTER TABLE siparis_satirlari DROP CONSTRAINT bozuk"));
+        QVERIFY(MethodFixture::value<bool>(f.call("SiparisKaydet", m_token, siparis(m_cari), k)));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM siparis_satirlari")), qint64(1));
+    }
+
     void failureLeavesEverything()
     {
         const qint64 bozuk = m_stoklar[3];
@@ -182,8 +244,15 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM sepet WHERE sec = 1")), qint64(2));
     }
 
+    void concurrentSameCallMakesOneOrder_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("key from the call") << QString();
+        QTest::newRow("client's key") << QStringLiteral("9f6d2c1e-aa40-4d8e-8b1b-5b0c6f1e2d33");
+    }
     void concurrentSameCallMakesOneOrder()
     {
+        QFETCH(QString, key);
         for (int i = 0; i < 3; ++i)
             sepeteEkle(m_token, m_cari, m_stoklar[i], 1);
         std::atomic<int> dogru{0}, hata{0};
@@ -191,7 +260,7 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i) {
             isler << QThread::create([&] {
                 try {
-                    if (MethodFixture::value<bool>(f.call("SiparisKaydet", m_token, siparis(m_cari))))
+                    if (MethodFixture::value<bool>(f.call("SiparisKaydet", m_token, siparis(m_cari), key)))
                         ++dogru;
                 } catch (...) {
                     ++hata;

@@ -161,6 +161,26 @@ private Q_SLOTS:
         QVERIFY(!std::get<std::shared_ptr<TransferObject>>(n.request->params[1]));
     }
 
+    void requestKey()
+    {
+        // The key travels beside the session only when there is one.
+        const QByteArray json = encodeRequest(method("SepetVer2"), 3, "tok", {qint64(1)},
+                                              QStringLiteral("7d0e8c6e-4c1a-4f43-9a58-2f6f0e3b1a55"));
+        QVERIFY2(json.contains(R"("session":"tok","key":"7d0e8c6e-4c1a-4f43-9a58-2f6f0e3b1a55")"),
+                 json.constData());
+        const DecodedRequest d = decodeRequest(json);
+        QVERIFY2(d.ok(), qPrintable(d.error));
+        QCOMPARE(d.request->key, QStringLiteral("7d0e8c6e-4c1a-4f43-9a58-2f6f0e3b1a55"));
+        QVERIFY(!encodeRequest(method("SepetVer2"), 3, "tok", {qint64(1)}).contains("\"key\""));
+        const DecodedRequest n =
+            decodeRequest(R"({"id":1,"key":null,"method":"TServerMethods1.SepetVer2","params":[1]})");
+        QVERIFY2(n.ok(), qPrintable(n.error));
+        QVERIFY(n.request->key.isEmpty());
+        const QString longest(MaxRequestKeyLength, QLatin1Char('k'));
+        QCOMPARE(decodeRequest(encodeRequest(method("SepetVer2"), 1, {}, {qint64(1)}, longest)).request->key,
+                 longest);
+    }
+
     void requestAcceptedForms()
     {
         // Members in any order, integers for doubles, unknown members ignored.
@@ -206,6 +226,13 @@ private Q_SLOTS:
         QTest::newRow("session not a string")
             << QByteArray(R"({"id":5,"session":1,"method":"TServerMethods1.SepetVer2","params":[1]})")
             << "\"session\" must be a string" << false << qint64(5);
+        QTest::newRow("key not a string")
+            << QByteArray(R"({"id":5,"key":7,"method":"TServerMethods1.SepetVer2","params":[1]})")
+            << "\"key\" must be a string" << false << qint64(5);
+        QTest::newRow("key too long")
+            << QByteArray(R"({"id":5,"key":")" + QByteArray(MaxRequestKeyLength + 1, 'k') +
+                          R"(","method":"TServerMethods1.SepetVer2","params":[1]})")
+            << "\"key\" is longer than 128 characters" << false << qint64(5);
         QTest::newRow("no params") << QByteArray(R"({"id":5,"method":"TServerMethods1.SepetVer2"})")
                                    << "no \"params\"" << false << qint64(5);
         QTest::newRow("params not an array")

@@ -15,9 +15,10 @@ namespace kolvar::server {
 // What a method body knows about the call it serves.
 struct CallContext {
     const MethodDef *method = nullptr;
-    QString session;       // token sent with the request; empty when none
-    QHostAddress peer;     // source address of the connection
-    QString newSession;    // set by a body that issues a token (sign-in)
+    QString session;    // token sent with the request; empty when none
+    QString key;        // the request's idempotency key; empty when none
+    QHostAddress peer;  // source address of the connection
+    QString newSession; // set by a body that issues a token (sign-in)
 };
 
 // The outputs of one call: `out` parameters in declared order, then the
@@ -50,7 +51,7 @@ class MethodRegistry
 {
 public:
     MethodRegistry();
-    void set(const char *name, MethodBody body); // name must be in the catalogue
+    void set(const char *name, MethodBody body);           // name must be in the catalogue
     const MethodBody *body(const MethodDef *method) const; // nullptr: not implemented
 
 private:

@@ -266,8 +266,9 @@ Table siparisTablosu(const Database &db, const QString &kosul, const QVariantLis
 }
 
 bool siparisKaydet(const Database &db, const Session &s, qint64 carino, int teslim, int kargo,
-                   const QString &aciklama, int kargoyeni, const QString &anahtar)
+                   const QString &aciklama, int kargoyeni, const SiparisAnahtari &cagri)
 {
+    const QString &anahtar = cagri.deger;
     if (!mayActFor(db, s, carino))
         return false;
     if (!Query(db, QStringLiteral("SELECT 1 FROM teslim_cinsleri WHERE id = ?"), {teslim}).next() ||
@@ -278,6 +279,21 @@ bool siparisKaydet(const Database &db, const Session &s, qint64 carino, int tesl
 
     const qint64 simdi = QDateTime::currentSecsSinceEpoch();
     Transaction tx(db);
+    if (cagri.istemcinin) {
+        // The key is claimed before anything else: a repeat, also one that
+        // arrives while the first is still running, waits here for the first
+        // and then answers its result.
+        Query al(
+            db,
+            QStringLiteral("INSERT INTO islem_anahtarlari (anahtar, olusturma, sonuc) VALUES (?, ?, '0') "
+                           "ON CONFLICT (anahtar) DO NOTHING"),
+            {anahtar, simdi});
+        if (al.numRowsAffected() == 0) {
+            Query onceki(db, QStringLiteral("SELECT sonuc FROM islem_anahtarlari WHERE anahtar = ?"),
+                         {anahtar});
+            return onceki.next() && onceki.value(0).toString().toLongLong() > 0;
+        }
+    }
     Query secili(db,
                  QStringLiteral("SELECT sirano FROM sepet WHERE carino = ? AND sec = 1 ORDER BY sirano") +
                      db.dialect().forUpdate(),
@@ -286,6 +302,11 @@ bool siparisKaydet(const Database &db, const Session &s, qint64 carino, int tesl
     while (secili.next())
         siranolar << secili.value(0).toLongLong();
     if (siranolar.isEmpty()) {
+        if (cagri.istemcinin) {
+            secili.raw().finish();
+            tx.commit(); // the claimed key answers false from now on
+            return false;
+        }
         // Nothing selected: either there never was, or this call already
         // went through and took the lines with it.
         Query onceki(

@@ -82,8 +82,16 @@ std::optional<BakiyeSatiri> bakiyeSatiri(const Database &db, const Session &s, c
     return b;
 }
 
-QString cagriAnahtari(const CallContext &ctx, const QList<WireValue> &in)
+SiparisAnahtari cagriAnahtari(const CallContext &ctx, const Session &s, const QList<WireValue> &in)
 {
+    if (!ctx.key.isEmpty()) {
+        // The client's key, within the signed-in user: another user's equal
+        // key is another call.
+        const QByteArray k = QByteArray::number(s.user) + '|' + ctx.key.toUtf8();
+        return {QStringLiteral("SiparisKaydet:istemci:") +
+                    QString::fromLatin1(QCryptographicHash::hash(k, QCryptographicHash::Sha256).toHex()),
+                true};
+    }
     // The same session sending the same order with the same choices is the
     // same call; the selected lines it took are part of the order's own key.
     QByteArray k = ctx.session.toUtf8();
@@ -94,8 +102,9 @@ QString cagriAnahtari(const CallContext &ctx, const QList<WireValue> &in)
         else
             k += QByteArray::number(tamsayiGirdi(in, i));
     }
-    return QStringLiteral("SiparisKaydet:") +
-           QString::fromLatin1(QCryptographicHash::hash(k, QCryptographicHash::Sha256).toHex());
+    return {QStringLiteral("SiparisKaydet:") +
+                QString::fromLatin1(QCryptographicHash::hash(k, QCryptographicHash::Sha256).toHex()),
+            false};
 }
 
 } // namespace
@@ -127,7 +136,7 @@ void registerSiparisYontemleri(MethodRegistry &r, Database &db)
         const Session s = requireSession(ctx);
         const bool ok =
             siparisKaydet(db, s, tamsayiGirdi(in, 1), int(tamsayiGirdi(in, 2)), int(tamsayiGirdi(in, 3)),
-                          metinGirdi(in, 4), int(tamsayiGirdi(in, 6)), cagriAnahtari(ctx, in));
+                          metinGirdi(in, 4), int(tamsayiGirdi(in, 6)), cagriAnahtari(ctx, s, in));
         return sonuc(ok);
     });
     // A representative confirms a received or seen order.

@@ -114,6 +114,7 @@ QByteArray CallDispatcher::dispatch(const MethodDef &method, Request &request, c
     CallContext context;
     context.method = &method;
     context.session = request.session;
+    context.key = request.key;
     context.peer = peer;
     try {
         CallResult result = (*body)(context, request.params);

@@ -198,7 +198,7 @@ std::optional<WireValue> readWireValue(JsonReader &in, ValueKind kind, const cha
 }
 
 QByteArray encodeRequest(const MethodDef &method, qint64 id, const QString &session,
-                         const QList<WireValue> &inputs)
+                         const QList<WireValue> &inputs, const QString &key)
 {
     JsonWriter w;
     w.beginObject();
@@ -209,6 +209,10 @@ QByteArray encodeRequest(const MethodDef &method, qint64 id, const QString &sess
     if (!session.isEmpty()) {
         w.key(QLatin1StringView("session"));
         w.value(QStringView(session));
+    }
+    if (!key.isEmpty()) {
+        w.key(QLatin1StringView("key"));
+        w.value(QStringView(key));
     }
     w.key(QLatin1StringView("params"));
     w.beginArray();
@@ -244,7 +248,7 @@ DecodedRequest decodeRequest(QByteArrayView json)
             in.setError(QStringLiteral("a request must be a JSON object"));
         return malformed(in);
     }
-    QString methodName, session, problem;
+    QString methodName, session, key, problem;
     bool haveMethod = false, haveParams = false;
     std::optional<JsonReader> params;
     Token t;
@@ -273,6 +277,13 @@ DecodedRequest decodeRequest(QByteArrayView json)
                 session = value.string();
             else if (v != Token::Null)
                 wrong("\"session\" must be a string");
+        } else if (in.stringEquals(QLatin1StringView("key"))) {
+            if (v == Token::String && value.string().size() <= MaxRequestKeyLength)
+                key = value.string();
+            else if (v == Token::String)
+                wrong("\"key\" is longer than 128 characters");
+            else if (v != Token::Null)
+                wrong("\"key\" must be a string");
         } else if (in.stringEquals(QLatin1StringView("params"))) {
             haveParams = true;
             params = in;
@@ -317,6 +328,7 @@ DecodedRequest decodeRequest(QByteArrayView json)
     request.id = result.id.value_or(0);
     request.method = QLatin1StringView(method->name);
     request.session = session;
+    request.key = key;
     request.params.reserve(expected);
     int index = 0;
     for (const ParamDef &def : method->parameters()) {

@@ -17,10 +17,17 @@ class JsonWriter;
 
 struct Request {
     qint64 id = 0;
-    QString method;          // bare name: "SepetVer2"
-    QString session;         // empty when the request carries none
+    QString method;  // bare name: "SepetVer2"
+    QString session; // empty when the request carries none
+    // Idempotency key chosen by the client for one user action; empty when
+    // the request carries none. A method that honours it answers a repeat
+    // of the same key with the first answer instead of acting twice.
+    QString key;
     QList<WireValue> params; // the inputs only, in declared order
 };
+
+// Longest idempotency key a request may carry (a UUID needs 38).
+inline constexpr qsizetype MaxRequestKeyLength = 128;
 
 struct Response {
     qint64 id = 0;
@@ -48,7 +55,7 @@ struct DecodedRequest {
 };
 
 QByteArray encodeRequest(const MethodDef &method, qint64 id, const QString &session,
-                         const QList<WireValue> &inputs);
+                         const QList<WireValue> &inputs, const QString &key = {});
 DecodedRequest decodeRequest(QByteArrayView json);
 
 QByteArray encodeResponse(const MethodDef &method, const Response &response);

@@ -103,7 +103,7 @@ Response DSConnection::call(const MethodDef &method, const QList<WireValue> &inp
     open();
 
     const qint64 id = m_nextId++;
-    const QByteArray frame = encodeFrame(encodeRequest(method, id, sessionToken(), inputs));
+    const QByteArray frame = encodeFrame(encodeRequest(method, id, sessionToken(), inputs, m_requestKey));
     if (m_socket->write(frame) != frame.size())
         fail(QStringLiteral("İstek gönderilemedi: %1").arg(m_socket->errorString()));
 

@@ -70,6 +70,13 @@ public:
     QString sessionToken() const;
     void setSessionToken(const QString &token);
 
+    // The idempotency key every request carries while it is set: one user
+    // action whose call may be sent again after a broken connection sets it
+    // for the duration, so the server can tell the repeat from a new call.
+    // Clones do not take it.
+    QString requestKey() const { return m_requestKey; }
+    void setRequestKey(const QString &key) { m_requestKey = key; }
+
     // One exchange: the request goes out, its response comes back (an error
     // response too: isError set). Opens the connection first when closed.
     // Transport failures, time-outs and unreadable answers throw
@@ -84,6 +91,7 @@ private:
     QMap<QString, QString> m_params;
     std::shared_ptr<Session> m_session;
     std::unique_ptr<QTcpSocket> m_socket;
+    QString m_requestKey;
     int m_connectTimeout = 10000;
     int m_readTimeout = 60000;
     qint64 m_nextId = 1;
