@@ -312,39 +312,32 @@ void SepetSekmesi::hepsiniIsaretle(int secim)
 {
     if (!m_sepet->isActive())
         return;
-    cxGrid2->beginUpdate();
-    const auto bitti = qScopeGuard([this] { cxGrid2->endUpdate(); });
-    // One call per line, changed or not: the server's value is what counts.
-    for (m_sepet->first(); !m_sepet->eof(); m_sepet->next()) {
-        m_sepet->edit();
-        m_sepet->setFieldValue(u"SEC", secim);
-        m_sepet->post();
-        SecimKaydet(m_sepet->fieldValue(u"SIRANO").toInt(), secim);
+    {
+        cxGrid2->beginUpdate();
+        const auto bitti = qScopeGuard([this] { cxGrid2->endUpdate(); });
+        // One call per line, changed or not: the server's value is what counts.
+        for (m_sepet->first(); !m_sepet->eof(); m_sepet->next()) {
+            m_sepet->edit();
+            m_sepet->setFieldValue(u"SEC", secim);
+            m_sepet->post();
+            SecimKaydet(m_sepet->fieldValue(u"SIRANO").toInt(), secim);
+        }
+    }
+    ToplamlariHesapla();
+    if (m_form->araedit->isEnabled()) {
+        m_form->araedit->selectAll();
+        m_form->araedit->setFocus();
     }
 }
 
 void SepetSekmesi::Button4Click()
 {
     hepsiniIsaretle(1);
-    if (!m_sepet->isActive())
-        return;
-    ToplamlariHesapla();
-    if (m_form->araedit->isEnabled()) {
-        m_form->araedit->selectAll();
-        m_form->araedit->setFocus();
-    }
 }
 
 void SepetSekmesi::Button5Click()
 {
     hepsiniIsaretle(0);
-    if (!m_sepet->isActive())
-        return;
-    ToplamlariHesapla();
-    if (m_form->araedit->isEnabled()) {
-        m_form->araedit->selectAll();
-        m_form->araedit->setFocus();
-    }
 }
 
 void SepetSekmesi::Deitir1Click()

@@ -95,6 +95,7 @@ protected:
 
 private:
     void buildTab();
+    // "Hepsini Seç" and "Seçimleri Kaldır".
     void hepsiniIsaretle(int secim);
     void sekmeBasligiYaz();
 
