@@ -525,6 +525,12 @@ void TestSepet::excelKaydet()
     s->Button2->click();
     QVERIFY(!QFileInfo::exists(path));
     QCOMPARE(dialogs.count(), 0);
+
+    // A file that cannot be written is reported, not passed over.
+    s->cxGrid2->setFileChooser([&](QWidget *, const QString &) { return dir.filePath("yok/sepet.xlsx"); });
+    s->Button2->click();
+    QCOMPARE(dialogs.count(), 1);
+    QCOMPARE(dialogs.shown().first().request.kind, int(mkError));
 }
 
 void TestSepet::sutunGenislikleri_data()
