@@ -48,7 +48,8 @@ PIDS+=($!)
 
 sql() { /usr/bin/python3 -c 'import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute(sys.argv[2]).fetchone()[0])' "$DB_FILE" "$1"; }
 CARINO=$(sql "SELECT carino FROM kullanicilar WHERE adi = 'BAYI'")
-STOK=$(sql "SELECT s.barkod FROM stoklar s JOIN stok_resimleri r ON r.stokno = s.stokno ORDER BY s.stokno LIMIT 1")
+# A stock with a picture that is not in the basket yet, so the road adds a line.
+STOK=$(sql "SELECT s.barkod FROM stoklar s JOIN stok_resimleri r ON r.stokno = s.stokno WHERE s.stokno NOT IN (SELECT stokno FROM sepet WHERE carino = $CARINO) ORDER BY s.stokno LIMIT 1")
 ORDERS_BEFORE=$(sql "SELECT COUNT(*) FROM siparisler WHERE carino = $CARINO")
 MESAJ="Uctan uca deneme $(date +%s)"
 
@@ -66,7 +67,7 @@ for _ in $(seq 1 50); do xdotool getmouselocation >/dev/null 2>&1 && break; slee
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 PIDS+=($!)
 sleep 1
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANG=tr_TR.UTF-8
 "$BUILD/bin/kolvar-client" >"$WORK/client.log" 2>&1 &
 PIDS+=($!)
 

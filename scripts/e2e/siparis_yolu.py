@@ -50,15 +50,17 @@ def showing(node):
 
 
 def find(role, name, timeout=20.0, root=None, visible=True):
-    """The first node of `role` whose name matches the regular expression."""
+    """The first node of `role` (a regular expression too) whose name
+    matches the regular expression."""
     pattern = re.compile(name)
+    roles = re.compile(role)
     deadline = time.time() + timeout
     while time.time() < deadline:
         base = root or app()
         if base is not None:
             for n in walk(base):
                 try:
-                    if n.getRoleName() == role and pattern.fullmatch(n.name or "") and \
+                    if roles.fullmatch(n.getRoleName()) and pattern.fullmatch(n.name or "") and \
                             (not visible or showing(n)):
                         return n
                 except Exception:
@@ -109,6 +111,9 @@ def wait_until(what, test, timeout=20.0):
 log("sign in")
 press(find("push button", "Giriş", timeout=60))
 find("page tab", "Stok Listesi", timeout=60)
+# Without a window manager the window keeps its designed size: fill the screen.
+subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kolvar Otomotiv B2B Programı",
+                "windowmove", "0", "0", "windowsize", "1600", "1000"], check=False)
 time.sleep(2)  # start-time job
 
 log(f"search {ARAMA}")
@@ -167,7 +172,7 @@ onay = find("dialog", "Sipariş Onay", timeout=20)
 time.sleep(0.5)
 shot("siparis-onay.png")
 press(find("push button", "Evet", root=onay))
-bilgi = find("dialog", ".*", timeout=20)
+bilgi = find("dialog|alert", ".*", timeout=20)
 find("label", ".*Siparişiniz Gönderildi !.*", root=bilgi, timeout=10)
 press(find("push button", "OK|Tamam", root=bilgi))
 log("order sent")
