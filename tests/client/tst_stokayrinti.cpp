@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSpinBox>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -135,6 +136,7 @@ private slots:
     void negativeCampaignFlagShowsNoPrices();
     void representativePrice_data();
     void representativePrice();
+    void noConnection();
 
 private:
     enum Liste { StokListesiL, YenilerL, KampanyaliL };
@@ -592,6 +594,30 @@ void TestStokAyrinti::representativePrice()
     case 1: QCOMPARE(birimfiyat.toDouble(), stokFiyati); break;
     default: QCOMPARE(birimfiyat.toDouble(), yazilan);
     }
+    QVERIFY(m_hatalar.isEmpty());
+}
+
+// The server goes away after the list was loaded: the picture fetch says
+// so and the window still opens; the add says so again and sends nothing.
+void TestStokAyrinti::noConnection()
+{
+    const int stokno =
+        stokBul(QStringLiteral("s.kampanya = 0 AND EXISTS (SELECT 1 FROM stok_resimleri r WHERE "
+                               "r.stokno = s.stokno)"));
+    listeyiYukle(StokListesiL, stokno);
+    quint16 kapali = 0;
+    {
+        QTcpServer bos;
+        QVERIFY(bos.listen(QHostAddress::LocalHost));
+        kapali = bos.serverPort();
+    }
+    m_form->bagc()->setPort(kapali);
+    PencereSurucusu surucu([](Tstokayarinti &w) { w.ParcaliTus1->click(); });
+    m_form->stokAyrinti()->StokAyrintiAc(stokno);
+    QVERIFY(surucu.gorulen.acildi);
+    QVERIFY(!surucu.gorulen.resimVar);
+    QCOMPARE(m_mesajlar->texts(), QStringList(2, kBaglantiKurulamiyor));
+    QCOMPARE(sepetSayisi(QStringLiteral("stokno = ?"), {stokno}), qint64(0));
     QVERIFY(m_hatalar.isEmpty());
 }
 
