@@ -26,23 +26,23 @@ private Q_SLOTS:
         QTest::newRow("no discount") << 100.0 << 0.0 << 20.0 << QList<double>{0, 0, 0, 0} << 100.0 << 100.0
                                      << 120.0 << QString() << 0;
         QTest::newRow("cascade 10+5") << 100.0 << 0.0 << 20.0 << QList<double>{10, 5, 0, 0} << 100.0 << 85.5
-                                      << 102.6 << QStringLiteral("%10+%5") << 0;
+                                      << 102.6 << QStringLiteral("10+5") << 0;
         QTest::newRow("four rates") << 1000.0 << 0.0 << 18.0 << QList<double>{10, 10, 10, 10} << 1000.0
-                                    << 656.1 << 774.2 << QStringLiteral("%10+%10+%10+%10") << 0;
+                                    << 656.1 << 774.2 << QStringLiteral("10+10+10+10") << 0;
         QTest::newRow("zero rate skipped in text") << 200.0 << 0.0 << 0.0 << QList<double>{0, 12.5, 0, 0}
-                                                   << 200.0 << 175.0 << 175.0 << QStringLiteral("%12,5") << 0;
+                                                   << 200.0 << 175.0 << 175.0 << QStringLiteral("12,5") << 0;
         // 33.33 × 0.85 = 28.3305 → 28.33; × 1.2 = 33.996 → 34.00
         QTest::newRow("net rounded before VAT") << 33.33 << 0.0 << 20.0 << QList<double>{15, 0, 0, 0} << 33.33
-                                                << 28.33 << 34.0 << QStringLiteral("%15") << 0;
+                                                << 28.33 << 34.0 << QStringLiteral("15") << 0;
         // half away from zero: 0.125 → 0.13
         QTest::newRow("half up") << 0.25 << 0.0 << 0.0 << QList<double>{50, 0, 0, 0} << 0.25 << 0.13 << 0.13
-                                 << QStringLiteral("%50") << 0;
+                                 << QStringLiteral("50") << 0;
         QTest::newRow("campaign ignores account rates") << 100.0 << 75.0 << 20.0 << QList<double>{10, 5, 0, 0}
                                                         << 75.0 << 75.0 << 90.0 << QStringLiteral("%25") << 1;
         QTest::newRow("campaign above list price") << 100.0 << 120.0 << 20.0 << QList<double>{10, 0, 0, 0}
                                                    << 120.0 << 120.0 << 144.0 << QString() << 1;
         QTest::newRow("rate over 100 capped") << 50.0 << 0.0 << 20.0 << QList<double>{150, 0, 0, 0} << 50.0
-                                              << 0.0 << 0.0 << QStringLiteral("%100") << 0;
+                                              << 0.0 << 0.0 << QStringLiteral("100") << 0;
         QTest::newRow("negative rate ignored")
             << 50.0 << 0.0 << 20.0 << QList<double>{-10, 0, 0, 0} << 50.0 << 50.0 << 60.0 << QString() << 0;
     }

@@ -24,6 +24,9 @@ static QString oranYazisi(double oran)
     return s;
 }
 
+// The rates joined by '+' without percent signs ("10+5"): the client puts
+// its own "İndirim: %" before the text. A campaign's single rate keeps its
+// sign ("%25"), since it follows the word "Kampanyalı ".
 QString IndirimYazisi(const Indirimler &ind)
 {
     QString out;
@@ -32,7 +35,7 @@ QString IndirimYazisi(const Indirimler &ind)
             continue;
         if (!out.isEmpty())
             out.append(u'+');
-        out.append(u'%').append(oranYazisi(i));
+        out.append(oranYazisi(i));
     }
     return out;
 }

@@ -15,7 +15,7 @@ double ParaYuvarla(double x);
 // after the other.
 using Indirimler = std::array<double, 4>;
 
-// "%10+%5" for 10, 5, 0, 0; rates of 0 are left out, fractions written with
+// "10+5" for 10, 5, 0, 0; rates of 0 are left out, fractions written with
 // a decimal comma ("%12,5"); empty when there is no discount.
 QString IndirimYazisi(const Indirimler &ind);
 
