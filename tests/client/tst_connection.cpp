@@ -221,6 +221,28 @@ private Q_SLOTS:
         for (int i = 2; i < 5; ++i)
             QCOMPARE(seen[i].session, QStringLiteral("tok-1"));
     }
+
+    // The idempotency key goes with every request while it is set, on that
+    // connection only.
+    void requestKeySentWhileSet()
+    {
+        FakeServer server;
+        server.on(QStringLiteral("EchoString"), echo);
+        auto bagc = connectionTo(server.port());
+        echoed(*bagc, QStringLiteral("önce"));
+        bagc->setRequestKey(QStringLiteral("k-1"));
+        echoed(*bagc, QStringLiteral("a"));
+        echoed(*bagc->clone(), QStringLiteral("klon"));
+        bagc->close(); // reopened: the key stays
+        echoed(*bagc, QStringLiteral("b"));
+        bagc->setRequestKey({});
+        echoed(*bagc, QStringLiteral("sonra"));
+
+        QStringList keys;
+        for (const Request &r : server.requests())
+            keys << r.key;
+        QCOMPARE(keys, (QStringList{"", "k-1", "", "k-1", ""}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConnection)
