@@ -11,6 +11,7 @@
 #include <basket/sepetsekmesi.h>
 #include <basket/siparisgonderimi.h>
 #include <basket/tonaysip.h>
+#include <platform/async/background.h>
 #include <platform/clientdataset.h>
 #include <platform/connection/dsconnection.h>
 #include <server/baglanti.h>
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -75,6 +77,8 @@ private slots:
     void orderSent();
     void answerLostAfterCommit_data();
     void answerLostAfterCommit();
+    void notSent_data();
+    void notSent();
 
 private:
     // The dealer's basket: one line per entry, selected where it is 1.
@@ -484,6 +488,47 @@ void TestSiparis::answerLostAfterCommit()
     const bool gitti = mesaj == kSiparisGonderildi;
     QCOMPARE(m_form->sepet()->recordCount(), gitti ? 1 : 3);
     QCOMPARE(g->aciklamagir->toPlainText(), gitti ? QString() : QStringLiteral("Tekrar"));
+}
+
+void TestSiparis::notSent_data()
+{
+    QTest::addColumn<bool>("baglanti"); // false: no connection; true: the server refuses the call
+    QTest::addColumn<QStringList>("mesajlar");
+    QTest::newRow("no connection") << false << QStringList{kBaglantiKurulamiyor, kSiparisGondermedeHata};
+    // An error of the call itself is the standard error report, not repeated.
+    QTest::newRow("server error") << true << QStringList{};
+}
+
+void TestSiparis::notSent()
+{
+    QFETCH(bool, baglanti);
+    QFETCH(QStringList, mesajlar);
+    sepetKur({1, 0});
+    sec(1, kTekKargoluTur, QString());
+    g->aciklamagir->setPlainText(QStringLiteral("Kalsın"));
+    const qint64 once = siparisSayisi();
+
+    TcpRelay relay(m_server.port());
+    QVERIFY(relay.begin());
+    m_form->bagc()->setPort(baglanti ? relay.port() : quint16(1));
+    if (baglanti)
+        m_form->bagc()->setSessionToken(QStringLiteral("bitmis-oturum"));
+    QStringList raporlar;
+    setErrorReporter([&raporlar](const QString &metin) { raporlar << metin; });
+    const auto geriAl = qScopeGuard([] { setErrorReporter({}); });
+    DialogRecorder kayit;
+    ModalAnswerer onay;
+    onay.answer({QStringLiteral("Evet")});
+    gonder();
+    QTest::qWait(50);
+
+    QCOMPARE(kayit.texts(), mesajlar);
+    QCOMPARE(raporlar.size(), baglanti ? 1 : 0);
+    QCOMPARE(relay.requests(QStringLiteral("SiparisKaydet")).size(), baglanti ? 1 : 0);
+    QCOMPARE(siparisSayisi(), once);
+    QCOMPARE(g->aciklamagir->toPlainText(), QStringLiteral("Kalsın"));
+    QVERIFY(g->Button1->isEnabled());
+    QVERIFY(!g->gonderiyor());
 }
 
 QTEST_MAIN(TestSiparis)
