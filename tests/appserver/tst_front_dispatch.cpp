@@ -41,6 +41,7 @@ private slots:
     void bodyOutcomes_data();
     void bodyOutcomes();
     void sessionReachesBodyAndNewOneIsAnswered();
+    void keyReachesBody();
     void reverse_data();
     void reverse();
     void workerHooksRunInEveryWorker();
@@ -113,6 +114,22 @@ void FrontDispatchTest::sessionReachesBodyAndNewOneIsAnswered()
         parsed(dispatcher.handle(echoRequest("eski"), QHostAddress::LocalHost).json);
     QCOMPARE(withToken.value(QStringLiteral("session")).toString(), QStringLiteral("yeni-eski"));
     QCOMPARE(withToken.value(QStringLiteral("result")).toArray(), QJsonArray{QStringLiteral("127.0.0.1")});
+}
+
+void FrontDispatchTest::keyReachesBody()
+{
+    MethodRegistry registry;
+    registry.set("EchoString", [](CallContext &context, const QList<WireValue> &) {
+        return CallResult{{}, WireValue(context.key)};
+    });
+    CallDispatcher dispatcher(registry);
+    QByteArray keyed = echoRequest("oturum");
+    keyed.insert(keyed.size() - 1, R"(,"key":"a1b2")");
+    QCOMPARE(parsed(dispatcher.handle(keyed, QHostAddress::LocalHost).json).value(QStringLiteral("result")),
+             QJsonArray{QStringLiteral("a1b2")});
+    QCOMPARE(parsed(dispatcher.handle(echoRequest("oturum"), QHostAddress::LocalHost).json)
+                 .value(QStringLiteral("result")),
+             QJsonArray{QString()});
 }
 
 void FrontDispatchTest::reverse_data()
