@@ -203,8 +203,8 @@ void SiparisGonderimi::Button1Click()
         uyar(kKargoTuruSeciniz);
         return;
     }
-    // The carrier list stays from an earlier cargo type until another type
-    // is clicked, so the carrier is looked up by name in what was loaded.
+    // The carrier's id is that of the loaded carrier with the chosen name;
+    // a name that is not among them counts as no choice.
     const QString kargoAdi = kargocombo->currentText();
     bool bulundu = false;
     try {
