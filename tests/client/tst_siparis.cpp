@@ -14,10 +14,12 @@
 #include <platform/async/background.h>
 #include <platform/clientdataset.h>
 #include <platform/connection/dsconnection.h>
+#include <platform/style/style.h>
 #include <server/baglanti.h>
 #include <transfer/baglantiu.h>
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -340,7 +342,10 @@ void TestSiparis::confirmationDeclined()
     DialogRecorder kayit;
     ModalAnswerer onay;
     QString ozet, uyari, soru, baslik;
-    bool evetOdakta = false;
+    bool evetOdakta = false, sabitAralikli = false;
+    // With the program's own style sheet, which names every widget's font.
+    qApp->setStyleSheet(sapphireKamriStyleSheet());
+    auto stilGeri = qScopeGuard([] { qApp->setStyleSheet(QString()); });
     onay.setIgnore([&](QWidget *w) {
         auto *d = qobject_cast<TONAYSIP *>(w);
         if (!d)
@@ -350,6 +355,7 @@ void TestSiparis::confirmationDeclined()
         soru = d->Label1->text();
         baslik = d->windowTitle();
         evetOdakta = d->focusWidget() == d->Button1;
+        sabitAralikli = QFontInfo(d->Label2->font()).fixedPitch();
         if (cevap.isEmpty())
             d->reject();
         else
@@ -366,6 +372,7 @@ void TestSiparis::confirmationDeclined()
     QCOMPARE(uyari, m_form->sepetSekmesi()->uyariMetni());
     QCOMPARE(soru, kOnaySorusu);
     QVERIFY(evetOdakta);
+    QVERIFY2(sabitAralikli, "the summary's colons only line up in a fixed-pitch font");
 
     // Nothing was sent and everything stays.
     QVERIFY(kayit.texts().isEmpty());

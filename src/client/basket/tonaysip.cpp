@@ -20,6 +20,13 @@ QFont sabitAralikli()
     return f;
 }
 
+// The application's style sheet names every widget's font, which a plain
+// setFont does not override; the summary must stay fixed-pitch so its colons
+// line up, also where Courier New is not installed.
+const QString kSabitAralikliStil =
+    QStringLiteral("font-family: \"Courier New\", \"DejaVu Sans Mono\", \"Liberation Mono\", monospace; "
+                   "font-size: 16px; font-weight: bold;");
+
 } // namespace
 
 TONAYSIP::TONAYSIP(QWidget *owner) : QDialog(owner, Qt::Tool)
@@ -30,6 +37,7 @@ TONAYSIP::TONAYSIP(QWidget *owner) : QDialog(owner, Qt::Tool)
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(sabitAralikli());
+    Label2->setStyleSheet(kSabitAralikliStil);
     Label2->setTextFormat(Qt::PlainText);
     Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -38,7 +46,7 @@ TONAYSIP::TONAYSIP(QWidget *owner) : QDialog(owner, Qt::Tool)
     Label3->setFont(sabitAralikli());
     Label3->setTextFormat(Qt::PlainText);
     Label3->setWordWrap(true);
-    Label3->setStyleSheet(QStringLiteral("color: red;"));
+    Label3->setStyleSheet(kSabitAralikliStil + QStringLiteral(" color: red;"));
 
     Label1 = new QLabel(kOnaySorusu, this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -46,6 +54,8 @@ TONAYSIP::TONAYSIP(QWidget *owner) : QDialog(owner, Qt::Tool)
     soru.setPixelSize(20);
     soru.setBold(true);
     Label1->setFont(soru);
+    Label1->setStyleSheet(QStringLiteral("font-family: \"Tahoma\", \"DejaVu Sans\", sans-serif; "
+                                         "font-size: 20px; font-weight: bold;"));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
 
