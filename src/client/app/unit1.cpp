@@ -5,6 +5,7 @@
 
 #include <basket/sepetsekmesi.h>
 #include <basket/siparisgonderimi.h>
+#include <catalogue/ikonlar.h>
 #include <catalogue/stokayrinti.h>
 #include <catalogue/stoklistesi.h>
 #include <catalogue/yenilistesi.h>
@@ -59,22 +60,6 @@ QPixmap logoResmi()
     f.setPixelSize(13);
     p.setFont(f);
     p.drawText(QRectF(82, 46, 140, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Otomotiv B2B"));
-    return pm;
-}
-
-// Colours of the stock status codes 0 to 5, as the legend explains them.
-QPixmap durumIkonu(int durum)
-{
-    static const QColor renkler[] = {QColor(0x2e, 0x9e, 0x44), QColor(0xe0, 0x9b, 0x1b),
-                                     QColor(0x2f, 0x6f, 0xc0), QColor(0x8a, 0x5c, 0xc2),
-                                     QColor(0x3a, 0xa6, 0xa6), QColor(0xc0, 0x30, 0x30)};
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(renkler[durum].darker(140), 1));
-    p.setBrush(renkler[durum]);
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
     return pm;
 }
 
@@ -299,13 +284,17 @@ void TForm1::buildLegend(QVBoxLayout *root)
     row->setContentsMargins(6, 0, 6, 0);
     row->setSpacing(2);
     row->addWidget(new QLabel(QStringLiteral("Durum Açıklaması:    "), panel));
-    static const char *const metinler[] = {" Stok mevcut  ",      " Telefon Açınız  ", " Yolda  ",
-                                           " Tedarik Sürecinde ", " Özel Sipariş  ",   " Yok  "};
-    for (int durum = 0; durum < 6; ++durum) {
+    // The stock grids draw the same icons for these status codes.
+    static const struct {
+        int durum;
+        const char *metin;
+    } aciklamalar[] = {{1, " Stok mevcut  "},      {2, " Telefon Açınız  "}, {3, " Yolda  "},
+                       {5, " Tedarik Sürecinde "}, {4, " Özel Sipariş  "},   {0, " Yok  "}};
+    for (const auto &a : aciklamalar) {
         auto *ikon = new QLabel(panel);
-        ikon->setPixmap(durumIkonu(durum));
+        ikon->setPixmap(DurumIkonu(a.durum).pixmap(16, 16));
         row->addWidget(ikon);
-        row->addWidget(new QLabel(QString::fromUtf8(metinler[durum]), panel));
+        row->addWidget(new QLabel(QString::fromUtf8(a.metin), panel));
     }
     row->addStretch(1);
     root->addWidget(panel);
