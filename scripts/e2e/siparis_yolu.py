@@ -112,8 +112,19 @@ log("sign in")
 press(find("push button", "Giriş", timeout=60))
 find("page tab", "Stok Listesi", timeout=60)
 # Without a window manager the window keeps its designed size: fill the screen.
-subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kolvar Otomotiv B2B Programı",
-                "windowmove", "0", "0", "windowsize", "1600", "1000"], check=False)
+def fill_screen():
+    for _ in range(50):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kolvar Otomotiv B2B Programı"],
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            subprocess.run(["xdotool", "windowmove", "--sync", found[0], "0", "0"], check=False)
+            subprocess.run(["xdotool", "windowsize", "--sync", found[0], "1600", "1000"], check=False)
+            return
+        time.sleep(0.2)
+    log("main window not found to resize")
+
+
+fill_screen()
 time.sleep(2)  # start-time job
 
 log(f"search {ARAMA}")

@@ -297,6 +297,18 @@ private Q_SLOTS:
         QCOMPARE(grid->footerText(griddata::Adi), QString());
         grid->setColumnFilter(griddata::Marka, {"BOSCH"});
         QCOMPARE(grid->footerText(griddata::Net), QString("1,234,577.75"));
+
+        // A total wider than its column is written whole, running on to the
+        // left, never cut to its last digits.
+        grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(grid));
+        grid->setColumnWidth(griddata::Net, 30);
+        QFont bold = grid->look().font;
+        bold.setBold(true);
+        const QRect r = grid->footer()->textRect(griddata::Net);
+        QVERIFY(r.width() >= QFontMetrics(bold).horizontalAdvance(QString("1,234,577.75")));
+        QCOMPARE(grid->footer()->textRect(griddata::Adi), QRect());
+        grid->clearFilters();
     }
 
     void groupingHidesItsColumn()

@@ -48,6 +48,34 @@ QSize GridFooter::sizeHint() const
     return {100, qMax(QFontMetrics(m_look->font).height() + 8, 22)};
 }
 
+QFont GridFooter::textFont() const
+{
+    QFont bold = m_look->font;
+    bold.setBold(true);
+    return bold;
+}
+
+int GridFooter::viewportOffset() const
+{
+    return m_view->viewport()->mapTo(parentWidget(), QPoint(0, 0)).x() - x();
+}
+
+QRect GridFooter::textRect(int column) const
+{
+    const QHeaderView *header = m_view->horizontalHeader();
+    if (column < 0 || column >= header->count() || header->isSectionHidden(column))
+        return {};
+    const QString text = cellText(column);
+    if (text.isEmpty())
+        return {};
+    QRect cell(viewportOffset() + header->sectionViewportPosition(column) + 3, 0,
+               header->sectionSize(column) - 6, height());
+    const int width = QFontMetrics(textFont()).horizontalAdvance(text);
+    if (width > cell.width())
+        cell.setLeft(cell.right() + 1 - width);
+    return cell;
+}
+
 void GridFooter::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -56,22 +84,14 @@ void GridFooter::paintEvent(QPaintEvent *)
     p.drawLine(rect().topLeft(), rect().topRight());
     if (!m_rows->sourceModel())
         return;
-    QFont bold = m_look->font;
-    bold.setBold(true);
-    p.setFont(bold);
+    p.setFont(textFont());
     p.setPen(m_look->text);
+    p.setClipRect(QRect(viewportOffset(), 0, m_view->viewport()->width(), height()));
     const QHeaderView *header = m_view->horizontalHeader();
-    const int offset = m_view->viewport()->mapTo(parentWidget(), QPoint(0, 0)).x() - x();
-    p.setClipRect(QRect(offset, 0, m_view->viewport()->width(), height()));
     for (int c = 0; c < header->count(); ++c) {
-        if (header->isSectionHidden(c))
-            continue;
-        const QString text = cellText(c);
-        if (text.isEmpty())
-            continue;
-        const QRect cell(offset + header->sectionViewportPosition(c) + 3, 0, header->sectionSize(c) - 6,
-                         height());
-        p.drawText(cell, int(Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine), text);
+        const QRect r = textRect(c);
+        if (!r.isEmpty())
+            p.drawText(r, int(Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine), cellText(c));
     }
 }
 
