@@ -113,12 +113,15 @@ press(find("push button", "Giriş", timeout=60))
 find("page tab", "Stok Listesi", timeout=60)
 # Without a window manager the window keeps its designed size: fill the screen.
 def fill_screen():
+    # ASCII only: xdotool's pattern does not match the dotless i under every locale.
     for _ in range(50):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kolvar Otomotiv B2B Programı"],
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kolvar Otomotiv B2B Program"],
                                capture_output=True, text=True).stdout.split()
         if found:
             subprocess.run(["xdotool", "windowmove", "--sync", found[0], "0", "0"], check=False)
             subprocess.run(["xdotool", "windowsize", "--sync", found[0], "1600", "1000"], check=False)
+            log("window " + subprocess.run(["xdotool", "getwindowgeometry", found[0]], capture_output=True,
+                                           text=True).stdout.replace("\n", " "))
             return
         time.sleep(0.2)
     log("main window not found to resize")
