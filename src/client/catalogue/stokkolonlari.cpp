@@ -68,6 +68,7 @@ GridLook ortakGorunum(int fontPx, const QColor &cift, const QColor &tek, int sat
     g.rowHeight = satir;
     g.font = QFont(QStringLiteral("Arial"));
     g.font.setPixelSize(fontPx);
+    g.font.setBold(false); // not the window's bold
     g.headerFont = g.font;
     g.headerFont.setBold(true);
     g.header = QColor(0xd0, 0x10, 0x10);
