@@ -19,6 +19,7 @@
 #include <transfer/baglantiu.h>
 
 #include <QAbstractItemModelTester>
+#include <QDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace kolvar;
@@ -94,6 +96,7 @@ private slots:
     void priceCellText();
     void priceCellColours();
     void gridAndMenu();
+    void doubleClickOpensFocusedStock();
 
 private:
     // A signed-in main window of `user`, shown.
@@ -554,6 +557,41 @@ void TestStokListesi::gridAndMenu()
 
     // Nothing focused: opening does nothing.
     liste->cxGrid1DBTableView1DblClick();
+}
+
+// A double-click opens the stock detail window on the clicked row (the window
+// is closed again unanswered).
+void TestStokListesi::doubleClickOpensFocusedStock()
+{
+    auto w = pencere();
+    QVERIFY(m_server.exec(QStringLiteral("DELETE FROM sepet")));
+    QVERIFY(ara(*w, QStringLiteral("fren")));
+    DataGrid *grid = w->stokListesi()->cxGrid1();
+    ClientDataSet *stok = w->stokListesi()->stok();
+    QVERIFY(grid->recordCount() >= 3);
+    const QString adi = stok->value(2, stok->fieldIndex(u"ADI")).toString();
+
+    QStringList goruldu;
+    QTimer kapatici;
+    kapatici.setInterval(20);
+    connect(&kapatici, &QTimer::timeout, [&] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            QStringList yazilar;
+            for (const QLabel *l : d->findChildren<QLabel *>())
+                yazilar << l->text();
+            goruldu << yazilar.join(u'|');
+            d->reject();
+        }
+    });
+    kapatici.start();
+    const QRect hucre = grid->view()->visualRect(grid->rowModel()->index(2, grid->columnOfField(u"ADI")));
+    // The view reads a double-click as such after the press that started it.
+    QTest::mousePress(grid->view()->viewport(), Qt::LeftButton, {}, hucre.center());
+    QTest::mouseDClick(grid->view()->viewport(), Qt::LeftButton, {}, hucre.center());
+    QTRY_COMPARE(goruldu.size(), 1);
+    QVERIFY2(goruldu.first().contains(adi), qPrintable(goruldu.first()));
+    QCOMPARE(stok->recNo(), 2);
+    QCOMPARE(grid->focusedRecord(), 2);
 }
 
 QTEST_MAIN(TestStokListesi)
