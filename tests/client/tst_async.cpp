@@ -77,6 +77,23 @@ private Q_SLOTS:
         QVERIFY(journal.all().isEmpty());
     }
 
+    // Even work that is done before Await returns never has its UI part run
+    // inside the call: callers may still be setting up after it.
+    void uiNeverRunsInsideTheCall()
+    {
+        int ran = 0;
+        for (int i = 0; i < 200; ++i) {
+            std::atomic<bool> done = false;
+            Async([&] { done = true; })->Await([&] { ++ran; });
+            QCOMPARE(ran, i);
+            while (!done) // the worker finishes while no event is handled
+                QThread::yieldCurrentThread();
+            QThread::msleep(1);
+            QCOMPARE(ran, i);
+            QTRY_COMPARE(ran, i + 1);
+        }
+    }
+
     // An error escaping the background procedure is reported on the UI
     // thread after the UI procedure; one escaping the UI procedure too.
     void errorsReachTheReport_data()

@@ -124,7 +124,17 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent), m_sbilgi(std::make_unique<TSo
     araedit->setFocus();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The subsystems go first, while the frame is whole: their event filters
+    // and slots must not see pages and grids being torn down under a window
+    // that is already half destroyed.
+    delete m_yeniKampanyali;
+    delete m_stokListesi;
+    delete m_stokAyrinti;
+    delete m_siparisGonderimi;
+    delete m_sepetSekmesi;
+}
 
 void TForm1::buildHeader(QVBoxLayout *root)
 {

@@ -3,13 +3,11 @@
 #include <platform/dialogs/mesajver.h>
 
 #include <QCoreApplication>
-#include <QFuture>
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <stdexcept>
 
@@ -64,30 +62,36 @@ QString exceptionText(const std::exception_ptr &error)
 
 void runInBackground(std::function<void()> work, std::function<void()> ui)
 {
-    QThread *const caller = QThread::currentThread();
-    // The continuation is delivered through an object of the calling thread,
-    // so it runs there when that thread's event loop next turns.
+    // The continuation is posted to an object of the calling thread, so it
+    // always runs there when that thread's event loop next turns, never
+    // inside this call, even when the work is done before this returns.
     auto *context = new QObject;
-    QtConcurrent::run(QThreadPool::globalInstance(), [work = std::move(work)]() -> std::exception_ptr {
-        try {
-            work();
-        } catch (...) {
-            return std::current_exception();
-        }
-        return nullptr;
-    }).then(context, [context, caller, ui = std::move(ui)](std::exception_ptr error) {
-        Q_ASSERT(QThread::currentThread() == caller);
-        Q_UNUSED(caller);
-        context->deleteLater();
-        try {
-            if (ui)
-                ui();
-        } catch (...) {
-            reportError(exceptionText(std::current_exception()));
-        }
-        if (error)
-            reportError(exceptionText(error));
-    });
+    QThread *const caller = QThread::currentThread();
+    QThreadPool::globalInstance()->start(
+        [work = std::move(work), ui = std::move(ui), context, caller]() mutable {
+            std::exception_ptr error;
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            QMetaObject::invokeMethod(
+                context,
+                [context, caller, ui = std::move(ui), error] {
+                    Q_ASSERT(QThread::currentThread() == caller);
+                    Q_UNUSED(caller);
+                    context->deleteLater();
+                    try {
+                        if (ui)
+                            ui();
+                    } catch (...) {
+                        reportError(exceptionText(std::current_exception()));
+                    }
+                    if (error)
+                        reportError(exceptionText(error));
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void RunOnUiThread(const std::function<void()> &proc)
