@@ -3,6 +3,7 @@
 #include <format/numberformat.h>
 #include <platform/clientdataset.h>
 
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace kolvar {
@@ -35,6 +36,18 @@ FiyatBilgisi FiyatBilgisiOku(const ClientDataSet &stok, int row)
 {
     return {alan(stok, row, u"LISTEFIYAT1"), alan(stok, row, u"KAMPFIYAT"), alan(stok, row, u"NETFIYAT"),
             alan(stok, row, u"KDVDAHIL")};
+}
+
+int FiyatBilgisiGenisligi(const ClientDataSet &stok, const QFont &font, const QLocale &locale)
+{
+    const QFontMetrics fm(font);
+    int enGenis = 0;
+    for (int r = 0; r < stok.recordCount(); ++r) {
+        const QString metin = FiyatBilgisiMetni(FiyatBilgisiOku(stok, r), locale);
+        for (const QStringView satir : QStringView(metin).split(u"\r\n", Qt::SkipEmptyParts))
+            enGenis = qMax(enGenis, fm.horizontalAdvance(satir.toString()));
+    }
+    return enGenis == 0 ? 0 : enGenis + 2 * YanBosluk + 2;
 }
 
 void FiyatBilgisiCiz(QPainter *painter, const QRect &rect, const QString &metin, bool selected,

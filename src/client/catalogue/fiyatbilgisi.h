@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QString>
 
+class QFont;
 class QPainter;
 class QRect;
 
@@ -26,6 +27,10 @@ QString FiyatBilgisiMetni(const FiyatBilgisi &fiyat, const QLocale &locale = QLo
 
 // The prices of `row` of a stock dataset; a missing field reads as 0.
 FiyatBilgisi FiyatBilgisiOku(const ClientDataSet &stok, int row);
+
+// The width the cell needs so that no row's longest line is cut: that line
+// in `font` plus both margins (0 for an empty dataset).
+int FiyatBilgisiGenisligi(const ClientDataSet &stok, const QFont &font, const QLocale &locale = QLocale());
 
 // Draws the cell: the row's background (selection, odd or even colour),
 // then the text right-aligned and vertically centred inside 10 px margins.

@@ -197,7 +197,8 @@ void StokListesi::araeditKeyPress()
                 return;
             self->sekmeBasligi(kStokListesi);
         }
-        if (self->m_duzenBekliyor)
+        // The price cell's width follows the prices just loaded.
+        if (self->m_duzenBekliyor || self->m_pencere->width() <= DarPencere)
             self->cxGrid1Resize();
         Q_EMIT self->aramaBitti(*hata);
     });
@@ -277,7 +278,10 @@ void StokListesi::StokGridDuzenle()
             if (m_grid->isColumnVisible(c))
                 m_grid->setColumnWidth(c, DarOemGenisligi);
         }
-        m_grid->setColumnWidth(fiyatBilgisi, DarFiyatGenisligi);
+        // Wider than its design width when the prices need it: a price cut
+        // to its last digits would read as another price.
+        m_grid->setColumnWidth(fiyatBilgisi,
+                               qMax(DarFiyatGenisligi, FiyatBilgisiGenisligi(*m_stok, m_grid->look().font)));
     }
     m_grid->endUpdate();
 }
