@@ -18,6 +18,7 @@
 #include <platform/dialogs/mesajver.h>
 #include <platform/grid/datagrid.h>
 #include <platform/grid/gridtableview.h>
+#include <platform/style/style.h>
 #include <storage/database.h>
 #include <storage/databaseurl.h>
 #include <transfer/baglantiu.h>
@@ -253,6 +254,9 @@ int main(int argc, char **argv)
     viewport->installEventFilter(&sayac);
 
     if (!resimKlasoru.isEmpty()) {
+        // As a Turkish user sees it, with the program's look.
+        QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+        applySapphireKamri(app);
         w.sbilgi().setADI(QStringLiteral("BENCH"));
         w.sbilgi().setCariAdi(QStringLiteral("BENCH OTO"));
         w.AnaBilgiAl();

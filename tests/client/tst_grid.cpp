@@ -288,6 +288,24 @@ private Q_SLOTS:
         QVERIFY(grid->columnWidth(griddata::Barkod) < 200);
     }
 
+    void weightsAroundFixedWidths()
+    {
+        grid->resize(830, 300);
+        const QList<int> visible = grid->visibleColumns();
+        QVERIFY(visible.size() >= 3);
+        const int fixedColumn = visible.at(1);
+        QVERIFY(grid->applyWeights({{fixedColumn, 200}}));
+        int weights = 0;
+        for (int c : visible)
+            if (c != fixedColumn)
+                weights += grid->columns().at(c).weight;
+        const int unit = (830 - 200 - 30) / weights;
+        QCOMPARE(grid->columnWidth(fixedColumn), 200);
+        for (int c : visible)
+            if (c != fixedColumn)
+                QCOMPARE(grid->columnWidth(c), grid->columns().at(c).weight * unit);
+    }
+
     void footer()
     {
         grid->setSummaries({{"BARKOD", SummaryKind::Count}, {"NETTUTAR", SummaryKind::Sum}});

@@ -271,17 +271,19 @@ void StokListesi::StokGridDuzenle()
         look.rowHeight = satir;
         m_grid->setLook(look);
     }
-    m_grid->applyWeights();
     if (dar) {
-        for (const QStringView field : {u"OEM1", u"OEM2", u"OEM3"}) {
-            const int c = m_grid->columnOfField(field);
-            if (m_grid->isColumnVisible(c))
-                m_grid->setColumnWidth(c, DarOemGenisligi);
-        }
-        // Wider than its design width when the prices need it: a price cut
-        // to its last digits would read as another price.
-        m_grid->setColumnWidth(fiyatBilgisi,
-                               qMax(DarFiyatGenisligi, FiyatBilgisiGenisligi(*m_stok, m_grid->look().font)));
+        // The OEM numbers and the price cell have widths of their own; the
+        // other columns share the rest by weight, so the price cell stays in
+        // view. It is wider than its design width when the prices need it: a
+        // price cut to its last digits would read as another price.
+        QHash<int, int> sabit;
+        for (const QStringView field : {u"OEM1", u"OEM2", u"OEM3"})
+            sabit.insert(m_grid->columnOfField(field), DarOemGenisligi);
+        sabit.insert(fiyatBilgisi,
+                     qMax(DarFiyatGenisligi, FiyatBilgisiGenisligi(*m_stok, m_grid->look().font)));
+        m_grid->applyWeights(sabit);
+    } else {
+        m_grid->applyWeights();
     }
     m_grid->endUpdate();
 }

@@ -566,18 +566,22 @@ int DataGrid::weightUnit(int gridWidth, int weightSum)
     return std::max(0, (gridWidth - WeightMargin) / weightSum);
 }
 
-bool DataGrid::applyWeights()
+bool DataGrid::applyWeights(const QHash<int, int> &fixedWidths)
 {
     const QList<int> visible = visibleColumns();
-    int sum = 0;
-    for (int c : visible)
-        sum += m_data->column(c).weight;
-    if (visible.isEmpty() || sum <= 0)
+    int sum = 0, fixedSum = 0;
+    for (int c : visible) {
+        if (const auto it = fixedWidths.constFind(c); it != fixedWidths.cend())
+            fixedSum += *it;
+        else
+            sum += m_data->column(c).weight;
+    }
+    if (visible.isEmpty() || (sum <= 0 && fixedSum == 0))
         return false;
-    const int unit = weightUnit(width(), sum);
+    const int unit = sum > 0 ? qMax(0, weightUnit(width() - fixedSum, sum)) : 0;
     beginUpdate();
     for (int c : visible)
-        m_view->setColumnWidth(c, m_data->column(c).weight * unit);
+        m_view->setColumnWidth(c, fixedWidths.value(c, m_data->column(c).weight * unit));
     endUpdate();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <platform/grid/gridtypes.h>
 
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -99,7 +100,9 @@ public:
     // One unit is (grid width - 30) / sum of the visible columns' weights,
     // truncated; each visible column gets its weight times the unit. Returns
     // false (nothing resized) when no column is visible or the weights sum to 0.
-    bool applyWeights();
+    // Visible columns in `fixedWidths` get that width instead, and the others
+    // share what is left by their weights.
+    bool applyWeights(const QHash<int, int> &fixedWidths = {});
     static int weightUnit(int gridWidth, int weightSum);
 
     // Excel export of every row of the view: the file comes from the save
