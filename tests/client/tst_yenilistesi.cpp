@@ -74,6 +74,7 @@ private slots:
     void emptyList_data();
     void emptyList();
     void showDuringLoadStartsNoSecond();
+    void windowGoesWhileLoading();
     void noConnection_data();
     void noConnection();
     void campaignPriceColumns();
@@ -194,6 +195,23 @@ void TestYeniListesi::showDuringLoadStartsNoSecond()
     QVERIFY(!w->yeniKampanyaliListeler()->yenilerYukleniyor());
     QVERIFY(s.grid->isEnabled());
     QVERIFY(s.ds->recordCount() > 0);
+}
+
+// The window (and the datasets the workers fill) may go while both lists
+// are still loading; the workers must not write into freed datasets (the
+// sanitizer build catches that).
+void TestYeniListesi::windowGoesWhileLoading()
+{
+    RealServer slow;
+    QString error;
+    QVERIFY2(slow.start(&error, 300, {QStringLiteral("--call-delay-ms"), QStringLiteral("400")}),
+             qPrintable(error));
+    auto w = pencere(slow);
+    w->sPageControl1->setCurrentWidget(w->syeniler);
+    w->sPageControl1->setCurrentWidget(w->skampanyali);
+    QVERIFY(w->yeniKampanyaliListeler()->yenilerYukleniyor());
+    w.reset();
+    QTest::qWait(800); // the calls have answered by now
 }
 
 void TestYeniListesi::noConnection_data()

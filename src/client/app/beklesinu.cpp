@@ -4,6 +4,7 @@
 
 #include <platform/dialogs/mesajver.h>
 
+#include <QScopeGuard>
 #include <QThread>
 
 namespace kolvar {
@@ -25,7 +26,43 @@ void BaglantiHatasiGoster()
     MesajVer(kBaglantiKurulamiyor, 1, {MsgButton::OK}, MsgButton::OK);
 }
 
-SekmeYukleyici::SekmeYukleyici(QObject *parent) : QObject(parent) {}
+void CalismaIzi::basla()
+{
+    QMutexLocker kilit(&m_kilit);
+    ++m_suren;
+}
+
+void CalismaIzi::bitir()
+{
+    QMutexLocker kilit(&m_kilit);
+    if (--m_suren == 0)
+        m_bitti.wakeAll();
+}
+
+void CalismaIzi::bekle()
+{
+    QMutexLocker kilit(&m_kilit);
+    while (m_suren > 0)
+        m_bitti.wait(&m_kilit);
+}
+
+std::function<void()> CalismaIzi::sar(std::shared_ptr<CalismaIzi> iz, std::function<void()> is)
+{
+    iz->basla();
+    return [iz = std::move(iz), is = std::move(is)] {
+        const auto bitti = qScopeGuard([&iz] { iz->bitir(); });
+        if (is)
+            is();
+    };
+}
+
+SekmeYukleyici::SekmeYukleyici(QObject *parent) : QObject(parent), m_calisma(std::make_shared<CalismaIzi>())
+{}
+
+void SekmeYukleyici::bekle()
+{
+    m_calisma->bekle();
+}
 
 bool SekmeYukleyici::start()
 {
@@ -46,10 +83,10 @@ bool SekmeYukleyici::start()
         m_prepare();
 
     QPointer<SekmeYukleyici> self(this);
-    Async([durum, loader = m_loader] {
+    Async(CalismaIzi::sar(m_calisma, [durum, loader = m_loader] {
         if (loader)
             durum->hata = loader();
-    })->Await([self, durum] {
+    }))->Await([self, durum] {
         if (!self)
             return; // the window went away meanwhile
         Q_ASSERT(QThread::currentThread() == self->thread());

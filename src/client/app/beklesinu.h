@@ -5,8 +5,10 @@
 
 #include <platform/async/background.h>
 
+#include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QWaitCondition>
 #include <QWidget>
 
 #include <functional>
@@ -38,6 +40,23 @@ std::shared_ptr<IAwait> Async(std::function<void()> proc);
 // The report every loader shows when its connection could not be made.
 void BaglantiHatasiGoster();
 
+// Keeps count of the worker parts still running for an owner, so that the
+// owner can wait for them before freeing what they fill.
+class CalismaIzi
+{
+public:
+    void basla();
+    void bitir();
+    void bekle(); // blocks until no worker part runs
+    // Wraps a worker part: counted from now until it returns or throws.
+    static std::function<void()> sar(std::shared_ptr<CalismaIzi> iz, std::function<void()> is);
+
+private:
+    QMutex m_kilit;
+    QWaitCondition m_bitti;
+    int m_suren = 0;
+};
+
 // Loads one tab's data in the background: the grid is disabled (and
 // detached) on the UI thread, the loader runs on a worker and says whether
 // it failed (`hata`), then the grid is restored and, on failure, the
@@ -65,6 +84,9 @@ public:
     // False when a load of this tab is already running.
     bool start();
     bool isRunning() const { return m_running; }
+    // Blocks until the worker part of a running load has returned; the
+    // owner calls it before freeing what the loader fills.
+    void bekle();
 
 Q_SIGNALS:
     void finished(bool hata);
@@ -76,6 +98,7 @@ private:
     std::function<void()> m_restore;
     std::function<void(bool)> m_finish;
     bool m_running = false;
+    std::shared_ptr<CalismaIzi> m_calisma;
 };
 
 } // namespace kolvar

@@ -118,7 +118,12 @@ StokListesi::StokListesi(TForm1 *form)
     hesapGorunumuUygula(m_form->hesapGorunumu());
 }
 
-StokListesi::~StokListesi() = default;
+StokListesi::~StokListesi()
+{
+    // A search still running fills `stok` on its worker; it goes with this
+    // object, so wait for it first.
+    m_calisma->bekle();
+}
 
 bool StokListesi::aramaSuruyor() const
 {
@@ -177,7 +182,9 @@ void StokListesi::araeditKeyPress()
     QPointer<StokListesi> self(this);
     // The main window, and with it this object, lives until the process
     // ends, so the worker may hold it.
-    Async([this, kod, bilgi, hata] { *hata = StoklariAl(kod, std::move(*bilgi)); })->Await([self, hata] {
+    Async(CalismaIzi::sar(m_calisma, [this, kod, bilgi, hata] {
+        *hata = StoklariAl(kod, std::move(*bilgi));
+    }))->Await([self, hata] {
         if (!self)
             return;
         Q_ASSERT(QThread::currentThread() == self->thread());

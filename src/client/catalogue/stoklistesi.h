@@ -1,5 +1,6 @@
 #pragma once
 
+#include <app/beklesinu.h>
 #include <app/hesapgorunumu.h>
 
 #include <QObject>
@@ -72,6 +73,7 @@ private:
     QPointer<QWidget> m_araeditCanli; // null once the edit is destroyed
     QWidget *m_pencere;
     ClientDataSet *m_stok;
+    std::shared_ptr<CalismaIzi> m_calisma = std::make_shared<CalismaIzi>();
     DataGrid *m_grid = nullptr;
     QMenu *m_popstok = nullptr;
     QAction *m_S2 = nullptr;

@@ -103,7 +103,13 @@ YeniKampanyaliListeler::YeniKampanyaliListeler(TForm1 *form)
     hesapGorunumuUygula(m_form->hesapGorunumu());
 }
 
-YeniKampanyaliListeler::~YeniKampanyaliListeler() = default;
+YeniKampanyaliListeler::~YeniKampanyaliListeler()
+{
+    // A load still running fills YENILER or kampstok on its worker; both go
+    // with this object, so wait for it first.
+    m_yeniYukleyici->bekle();
+    m_kampYukleyici->bekle();
+}
 
 bool YeniKampanyaliListeler::eventFilter(QObject *watched, QEvent *event)
 {
