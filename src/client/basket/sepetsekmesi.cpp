@@ -46,11 +46,7 @@ constexpr int kGenisEkran = 1152;
 // the application's error report.
 void eylem(const std::function<void()> &komut)
 {
-    try {
-        komut();
-    } catch (...) {
-        reportError(exceptionText(std::current_exception()));
-    }
+    reportErrors(komut);
 }
 
 QString tutarYazisi(double tutar)

@@ -32,13 +32,7 @@ namespace {
 // a remote call ends the action with the application's error report.
 template <typename F> auto raporla(F islem)
 {
-    return [islem = std::move(islem)] {
-        try {
-            islem();
-        } catch (...) {
-            reportError(exceptionText(std::current_exception()));
-        }
-    };
+    return [islem = std::move(islem)] { reportErrors(islem); };
 }
 
 } // namespace

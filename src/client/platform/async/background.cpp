@@ -48,6 +48,15 @@ void reportError(const QString &text)
         defaultReport(text);
 }
 
+void reportErrors(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (...) {
+        reportError(exceptionText(std::current_exception()));
+    }
+}
+
 QString exceptionText(const std::exception_ptr &error)
 {
     try {

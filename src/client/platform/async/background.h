@@ -24,6 +24,10 @@ using ErrorReporter = std::function<void(const QString &text)>;
 void setErrorReporter(ErrorReporter reporter); // empty = restore the default
 void reportError(const QString &text);         // UI thread only
 
+// Runs `work` on the calling (UI) thread; an exception escaping it ends it
+// and goes to the error report instead of the event loop.
+void reportErrors(const std::function<void()> &work);
+
 // The text an exception carries ("Bilinmeyen hata" for one without text).
 QString exceptionText(const std::exception_ptr &error);
 
